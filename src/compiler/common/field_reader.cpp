@@ -1,0 +1,142 @@
+#include "compiler/common/field_reader.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+#include <utility>
+
+#include "model/conversions.h"
+
+namespace sb {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+FieldReader::FieldReader(std::string data) : data_(std::move(data)) {}
+
+void FieldReader::requireData(const char* what) const {
+    if (!dataRemains()) {
+        throw RunTimeFailure(std::string("reading past the end of the data (") + what + " expected at line " +
+                             std::to_string(line_) + ")");
+    }
+}
+
+void FieldReader::skipBlanks() {
+    while (pos_ < data_.size() && isBlank(data_[pos_])) ++pos_;
+}
+
+bool FieldReader::atLineEnd() const { return pos_ < data_.size() && (data_[pos_] == '\r' || data_[pos_] == '\n'); }
+
+void FieldReader::consumeLineEnd() {
+    // CR LF, a lone CR and a lone LF each end one line.
+    if (data_[pos_] == '\r') {
+        ++pos_;
+        if (pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
+    } else {
+        ++pos_;
+    }
+    ++line_;
+}
+
+std::string FieldReader::readText() {
+    requireData("a field");
+    skipBlanks();
+    fieldLine_ = line_;
+    const std::size_t start = pos_;
+    while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' && data_[pos_] != '\n') ++pos_;
+    std::string field = data_.substr(start, pos_ - start);
+    if (pos_ < data_.size()) {
+        if (data_[pos_] == ',') {
+            ++pos_;
+        } else {
+            consumeLineEnd();
+        }
+    }
+    return field;
+}
+
+double FieldReader::readNumber() {
+    requireData("a number");
+    skipBlanks();
+    fieldLine_ = line_;
+    const std::size_t start = pos_;
+    while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' && data_[pos_] != '\n' &&
+           !isBlank(data_[pos_])) {
+        ++pos_;
+    }
+    const std::string_view token(data_.data() + start, pos_ - start);
+    const int line = line_;
+    // A number that ends at a blank may be followed by more blanks and then
+    // by the comma or line end that closes it.
+    skipBlanks();
+    if (pos_ < data_.size()) {
+        if (data_[pos_] == ',') {
+            ++pos_;
+        } else if (atLineEnd()) {
+            consumeLineEnd();
+        }
+    }
+    double value = 0.0;
+    if (!parseDecimal(token, value)) {
+        throw RunTimeFailure("\"" + std::string(token) + "\" at line " + std::to_string(line) + " is not a number");
+    }
+    return value;
+}
+
+std::int32_t FieldReader::readLong() { return toLong(readNumber()); }
+std::int16_t FieldReader::readInteger() { return toInteger(readNumber()); }
+std::uint8_t FieldReader::readByte() { return toByte(readNumber()); }
+
+bool parseDecimal(std::string_view text, double& value) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t digits = 0;
+    while (i < n && isDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && isDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        std::size_t expDigits = 0;
+        while (i < n && isDigit(text[i])) {
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0) return false;
+    }
+    if (i != n) return false;
+    double magnitude = 0.0;
+    const char* first = text.data() + mantissaStart;
+    const char* last = text.data() + n;
+    const auto result = std::from_chars(first, last, magnitude);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too small rounds to zero; too large cannot fit any field.
+        if (std::isinf(magnitude) || magnitude > 1.0) return false;
+        magnitude = 0.0;
+    } else if (result.ec != std::errc() || result.ptr != last) {
+        return false;
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+}  // namespace sb

@@ -1,0 +1,50 @@
+// The field stream shared by the line and train source formats: fields are
+// separated by commas and line ends; numbers also end at a blank. Each field
+// is read into a variable of fixed type, and reading past the end of the data
+// is a run-time failure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sb {
+
+class FieldReader {
+public:
+    explicit FieldReader(std::string data);
+
+    // The end-of-data test: true while any byte is left unread.
+    bool dataRemains() const { return pos_ < data_.size(); }
+
+    // A text field: leading blanks skipped, then everything up to the next
+    // comma or line end, which is consumed. Inner and trailing blanks stay.
+    std::string readText();
+
+    // Number fields, rounded half to even into their width; a field that is
+    // not a decimal number, or a value outside the width, is a run-time failure.
+    std::int32_t readLong();
+    std::int16_t readInteger();
+    std::uint8_t readByte();
+
+    // 1-based source line where the most recently read field starts.
+    int fieldLine() const { return fieldLine_; }
+
+private:
+    double readNumber();
+    void skipBlanks();
+    bool atLineEnd() const;
+    void consumeLineEnd();
+    void requireData(const char* what) const;
+
+    std::string data_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+    int fieldLine_ = 0;
+};
+
+// Parses a decimal number with optional sign, fraction and exponent. Returns
+// false for anything else (empty text included).
+bool parseDecimal(std::string_view text, double& value);
+
+}  // namespace sb

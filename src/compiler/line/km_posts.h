@@ -1,0 +1,10 @@
+// Orders the three kilometre-post sets of entries 81 to 83 and applies their flags.
+#pragma once
+
+#include "model/route_model.h"
+
+namespace sb {
+
+void progressive_ordina(RouteModel& model);
+
+}  // namespace sb

@@ -1,0 +1,66 @@
+#include "compiler/memorizza_dati.h"
+
+#include "compiler/common/field_reader.h"
+#include "compiler/line/line_pass.h"
+#include "compiler/train/train_pass.h"
+#include "model/file_names.h"
+#include "run/files/file_store.h"
+
+namespace sb {
+
+namespace {
+
+// Which source file a failure happened in, and where, for the diagnostics.
+struct ReadingPosition {
+    std::string sourceFile;
+    const FieldReader* reader = nullptr;
+};
+
+void compileSources(RouteModel& model, SourceFiles& sources, ReadingPosition& at) {
+    const std::string lineSource = names::lineSource(model.lineName);
+    const std::string trainSource = names::trainSource(model.lineName, model.trainNumber);
+    setEntryText(model.scenario[lineHeaderEntry], model.lineName);
+    setEntryText(model.scenario[trainHeaderEntry], model.trainNumber);
+
+    if (!sources.exists(lineSource)) {
+        model.errorCode = error::lineFileMissing;
+        model.errorOrigin = ErrorOrigin{lineSource, 0, {}};
+        return;
+    }
+    at.sourceFile = lineSource;
+    FieldReader lineReader(sources.read(lineSource));
+    at.reader = &lineReader;
+    LineCursors cursors;
+    const LinePassEnd lineEnd = readLineFile(model, lineReader, cursors, lineSource);
+    sources.remove(lineSource);
+    if (lineEnd == LinePassEnd::Abandoned) return;
+    at.reader = nullptr;
+    finishLineFile(model, cursors);
+
+    at.sourceFile = trainSource;
+    FieldReader trainReader(sources.read(trainSource));
+    at.reader = &trainReader;
+    readTrainFile(model, trainReader, sources, trainSource);
+}
+
+}  // namespace
+
+void memorizza_dati(RouteModel& model, SourceFiles& sources) {
+    ReadingPosition at;
+    ErrorOrigin failed;
+    try {
+        compileSources(model, sources, at);
+        return;
+    } catch (const RunTimeFailure& failure) {
+        failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->fieldLine() : 0, failure.what()};
+    } catch (const files::FileError& failure) {
+        failed = ErrorOrigin{at.sourceFile, 0, failure.what()};
+    }
+    // The failure handler: both source files go, each only if still there.
+    sources.remove(names::lineSource(model.lineName));
+    sources.remove(names::trainSource(model.lineName, model.trainNumber));
+    model.errorCode = error::readFailure;
+    model.errorOrigin = failed;
+}
+
+}  // namespace sb

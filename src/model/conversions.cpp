@@ -1,0 +1,53 @@
+#include "model/conversions.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace sb {
+
+namespace {
+
+template <typename T>
+T checkedFromDouble(double value, const char* what) {
+    const double rounded = roundHalfEven(value);
+    if (!std::isfinite(rounded) || rounded < static_cast<double>(std::numeric_limits<T>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<T>::max())) {
+        throw RunTimeFailure(std::string("overflow: value does not fit ") + what);
+    }
+    return static_cast<T>(rounded);
+}
+
+template <typename T>
+T checkedFromWhole(std::int64_t value, const char* what) {
+    if (value < static_cast<std::int64_t>(std::numeric_limits<T>::min()) ||
+        value > static_cast<std::int64_t>(std::numeric_limits<T>::max())) {
+        throw RunTimeFailure(std::string("overflow: value does not fit ") + what);
+    }
+    return static_cast<T>(value);
+}
+
+}  // namespace
+
+double roundHalfEven(double value) {
+    // nearbyint follows the current rounding mode; the program never leaves
+    // the default, which rounds halves to the even neighbour.
+    return std::nearbyint(value);
+}
+
+std::int32_t toLong(double value) { return checkedFromDouble<std::int32_t>(value, "a 32-bit integer"); }
+std::int16_t toInteger(double value) { return checkedFromDouble<std::int16_t>(value, "a 16-bit integer"); }
+std::uint8_t toByte(double value) { return checkedFromDouble<std::uint8_t>(value, "a byte"); }
+
+std::int32_t toLong(std::int64_t value) { return checkedFromWhole<std::int32_t>(value, "a 32-bit integer"); }
+std::int16_t toInteger(std::int64_t value) { return checkedFromWhole<std::int16_t>(value, "a 16-bit integer"); }
+std::uint8_t toByte(std::int64_t value) { return checkedFromWhole<std::uint8_t>(value, "a byte"); }
+
+std::int32_t addLong(std::int64_t a, std::int64_t b) { return toLong(a + b); }
+std::int32_t subLong(std::int64_t a, std::int64_t b) { return toLong(a - b); }
+std::int32_t mulLong(std::int64_t a, std::int64_t b) {
+    // Operands are 32-bit values, so the 64-bit product cannot overflow.
+    return toLong(a * b);
+}
+
+}  // namespace sb

@@ -1,0 +1,43 @@
+// Exact conversions of real values to the model's integer widths: round to
+// nearest with halves to even, and a result outside the width is a run-time
+// failure, never a silent wrap.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace sb {
+
+// A run-time failure inside the compile (overflow, reading past the data,
+// an index outside an array). The line and train passes turn it into
+// errorCode 25; elsewhere it ends the run with a message.
+class RunTimeFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+double roundHalfEven(double value);
+
+std::int32_t toLong(double value);     // CLng
+std::int16_t toInteger(double value);  // CInt
+std::uint8_t toByte(double value);     // CByte
+
+// Whole-number variants for integer arithmetic results.
+std::int32_t toLong(std::int64_t value);
+std::int16_t toInteger(std::int64_t value);
+std::uint8_t toByte(std::int64_t value);
+
+// Explicit truncations where the rules keep only the low bits.
+constexpr std::uint8_t low8(std::int64_t value) { return static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) & 0xFFu); }
+constexpr std::int16_t low16(std::int64_t value) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint64_t>(value) & 0xFFFFu));
+}
+
+// Long arithmetic that fails on overflow, as the 32-bit arithmetic of the
+// compilers does.
+std::int32_t addLong(std::int64_t a, std::int64_t b);
+std::int32_t subLong(std::int64_t a, std::int64_t b);
+std::int32_t mulLong(std::int64_t a, std::int64_t b);
+
+}  // namespace sb

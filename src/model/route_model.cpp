@@ -1,0 +1,104 @@
+#include "model/route_model.h"
+
+#include <cmath>
+#include <string>
+
+namespace sb {
+
+void LineProfile::recreate(std::int32_t lastMetre) {
+    if (lastMetre < 0) {
+        throw RunTimeFailure("line profile bounds 0 to " + std::to_string(lastMetre) + " are empty");
+    }
+    const std::size_t count = 2 * (static_cast<std::size_t>(lastMetre) + 1);
+    types_.assign(count, ProfileType::Empty);
+    values_.assign(count, 0.0);
+    lastMetre_ = lastMetre;
+    allocated_ = true;
+}
+
+void LineProfile::clear() {
+    types_.clear();
+    values_.clear();
+    lastMetre_ = -1;
+    allocated_ = false;
+}
+
+std::size_t LineProfile::index(std::int64_t metre, int axis) const {
+    if (!allocated_ || metre < 0 || metre > lastMetre_ || axis < 0 || axis > 1) {
+        throw RunTimeFailure("line profile element (" + std::to_string(metre) + ", " + std::to_string(axis) +
+                             ") is outside the profile");
+    }
+    return static_cast<std::size_t>(axis) * (static_cast<std::size_t>(lastMetre_) + 1) + static_cast<std::size_t>(metre);
+}
+
+ProfileValue LineProfile::at(std::int64_t metre, int axis) const {
+    const std::size_t i = index(metre, axis);
+    return ProfileValue{types_[i], values_[i]};
+}
+
+void LineProfile::setInteger(std::int64_t metre, int axis, std::int16_t value) {
+    const std::size_t i = index(metre, axis);
+    types_[i] = ProfileType::Integer;
+    values_[i] = value;
+}
+
+void LineProfile::setDouble(std::int64_t metre, int axis, double value) {
+    const std::size_t i = index(metre, axis);
+    types_[i] = ProfileType::Double;
+    values_[i] = value;
+}
+
+std::int64_t pointCell(std::int64_t p) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(p) / 50.0 + 1.0)); }
+std::int64_t codeCell(std::int64_t p) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(p) / 50.0)); }
+std::int64_t stopCell(std::int64_t e) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(e) / 50.0 - 1.0)); }
+
+bool hasCell(const RouteModel& model, std::int64_t index) {
+    return index >= 0 && static_cast<std::uint64_t>(index) < model.cells.size();
+}
+
+RouteCell& cellAt(RouteModel& model, std::int64_t index) {
+    if (!hasCell(model, index)) {
+        throw RunTimeFailure("cell " + std::to_string(index) + " is outside the route cells");
+    }
+    return model.cells[static_cast<std::size_t>(index)];
+}
+
+const RouteCell& cellAt(const RouteModel& model, std::int64_t index) {
+    if (!hasCell(model, index)) {
+        throw RunTimeFailure("cell " + std::to_string(index) + " is outside the route cells");
+    }
+    return model.cells[static_cast<std::size_t>(index)];
+}
+
+ScenarioEntry& entryAt(RouteModel& model, std::int64_t index) {
+    if (index < 0 || index >= scenarioEntryCount) {
+        throw RunTimeFailure("scenario entry " + std::to_string(index) + " does not exist");
+    }
+    return model.scenario[static_cast<std::size_t>(index)];
+}
+
+void setEntryText(ScenarioEntry& entry, std::string text) {
+    if (text.size() > 0xFFFF) {
+        throw RunTimeFailure("a text of " + std::to_string(text.size()) + " bytes is too long for a scenario entry");
+    }
+    entry.text = std::move(text);
+}
+
+bool fitsCells(const RouteModel& model, std::int64_t p) {
+    return (static_cast<double>(p) + 100.0) / 50.0 <= static_cast<double>(model.cellCount);
+}
+
+void allocateCells(RouteModel& model, std::int32_t routeLength) {
+    model.profileLength = addLong(routeLength, routeTailMetres);
+    model.cellCount = toLong(static_cast<double>(model.profileLength) / 50.0);
+    if (model.cellCount < 0) {
+        throw RunTimeFailure("route cells 0 to " + std::to_string(model.cellCount) + " are empty");
+    }
+    model.cells.assign(static_cast<std::size_t>(model.cellCount) + 1, RouteCell{});
+    model.cellsAllocated = true;
+    if (model.withProfile != 0) {
+        model.lineProfile.recreate(model.profileLength);
+    }
+}
+
+}  // namespace sb
