@@ -6,6 +6,13 @@ namespace sb {
 
 namespace {
 
+// Walk errors belong to no source row; the last one wins.
+void recordWalkError(RouteModel& model, std::int32_t code, std::int64_t cell) {
+    model.errorCode = code;
+    model.errorPosition = toLong(cell * 50);
+    model.errorOrigin = ErrorOrigin{};
+}
+
 void placeCodePoint(RouteCell& cell) {
     cell.kind = cellkind::codePoint;
     cell.value1 = finishingCodeValue;
@@ -35,8 +42,7 @@ void guardSignalsBeforeWarning(RouteModel& model, std::int64_t c) {
             RouteCell& cell = cellAt(model, s - 2);
             cell.value1 = toInteger(static_cast<std::int64_t>(minimo(finishingCodeValue, cell.value1)));
         } else {
-            model.errorCode = error::noCellBeforeSignal;
-            model.errorPosition = toLong(s * 50);
+            recordWalkError(model, error::noCellBeforeSignal, s);
         }
     }
 }
@@ -58,8 +64,7 @@ void guardRestrictionStart(RouteModel& model, std::int64_t c) {
             }
         }
         if (!placed) {
-            model.errorCode = error::noCellBeforeRestriction;
-            model.errorPosition = toLong(c * 50);
+            recordWalkError(model, error::noCellBeforeRestriction, c);
         }
     }
 }
@@ -84,8 +89,7 @@ std::int64_t placePeriodicCodePoints(RouteModel& model, std::int64_t c) {
                 placeCodePoint(cellAt(model, j + 1));
                 counter = -1;
             } else {
-                model.errorCode = error::noCellInsideRestriction;
-                model.errorPosition = toLong(j * 50);
+                recordWalkError(model, error::noCellInsideRestriction, j);
             }
         }
         if (cellAt(model, j).kind == cellkind::restrictionEnd) break;
@@ -103,8 +107,7 @@ void guardFirstSignalAfter(RouteModel& model, std::int64_t end) {
             } else if (freeAt(model, s - 2)) {
                 placeCodePoint(cellAt(model, s - 2));
             } else {
-                model.errorCode = error::noCellInsideRestriction;
-                model.errorPosition = toLong(end * 50);
+                recordWalkError(model, error::noCellInsideRestriction, end);
             }
         }
         return;

@@ -1,0 +1,108 @@
+#include "tools/compile_command.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sys/stat.h>
+
+#include "compiler/compile_driver.h"
+#include "model/error_codes.h"
+#include "model/file_names.h"
+#include "run/files/file_store.h"
+#include "scenario/line_source.h"
+#include "scenario/train_source.h"
+#include "tools/diagnostics.h"
+
+namespace sb::tool {
+
+namespace {
+
+enum class SourceState { Missing, Present };
+
+// Copies an author's source into the compile's in-memory folder. A path that
+// does not exist is left out, so the compile reports it as it would report a
+// missing file of its own; a path that exists but cannot be read is an
+// input failure of the tool.
+SourceState copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return SourceState::Missing;
+    if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
+    sources.files[internalName] = files::readAll(path);
+    return SourceState::Present;
+}
+
+nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fatal, const std::string& diagnostic) {
+    nlohmann::ordered_json result;
+    result["errorCode"] = model.errorCode;
+    result["errorPosition"] = model.errorPosition;
+    result["fatal"] = fatal.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(fatal);
+    result["diagnostic"] = diagnostic.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(diagnostic);
+    return result;
+}
+
+}  // namespace
+
+std::string nameProblem(const std::string& name) {
+    if (name.empty()) return "is empty";
+    if (name.find('/') != std::string::npos) return "contains \"/\"";
+    if (name.find('\0') != std::string::npos) return "contains a NUL character";
+    if (name.size() > 200) return "is longer than 200 characters";
+    return {};
+}
+
+int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err) {
+    for (const auto& [what, value] : {std::pair<const char*, const std::string&>{"line name", options.lineName},
+                                      std::pair<const char*, const std::string&>{"train number", options.trainNumber}}) {
+        if (const std::string problem = nameProblem(value); !problem.empty()) {
+            err << "scenario-tool: the " << what << " \"" << value << "\" " << problem << '\n';
+            return exitUsage;
+        }
+    }
+
+    RouteModel model;
+    model.lineName = options.lineName;
+    model.trainNumber = options.trainNumber;
+    const SourcePaths paths{names::lineSource(model.lineName), names::trainSource(model.lineName, model.trainNumber),
+                            options.lineSource, options.trainSource};
+    CompileOutcome outcome;
+    try {
+        MemorySources sources;
+        copySource(options.lineSource, paths.internalLineName, sources);
+        copySource(options.trainSource, paths.internalTrainName, sources);
+        outcome = compileModel(model, options.withProfile ? 1 : 0, sources);
+        if (outcome.fatal.empty()) {
+            files::createFolder(options.outputFolder);
+            writeCompiledFiles(model, options.outputFolder);
+        }
+    } catch (const std::exception& failure) {
+        err << "scenario-tool: " << failure.what() << '\n';
+        return exitUsage;
+    }
+
+    const std::string diagnostic = diagnosticLine(model, paths);
+    if (!outcome.fatal.empty()) {
+        err << "fatal: Errore n. " << outcome.fatal << ": a format mark's place in the compiled output is already taken"
+            << (outcome.fatal == "1250" ? " (cell 1 value1 or entry 85 intA)" : " (cell 1 value2 or entry 85 longD)")
+            << "; no compiled file written\n";
+    }
+    if (!diagnostic.empty()) err << diagnostic << '\n';
+    if (options.json) out << resultJson(model, outcome.fatal, diagnostic).dump() << '\n';
+
+    if (!outcome.fatal.empty()) return exitFatal;
+    return model.errorCode == 0 ? exitOk : exitSourceError;
+}
+
+int runExport(const std::string& folder, std::ostream& err) {
+    try {
+        files::createFolder(folder);
+        files::replaceFile(files::joinPath(folder, names::lineSource(names::builtInLineName)),
+                           scenario::builtInLineSourceText());
+        files::replaceFile(files::joinPath(folder, names::trainSource(names::builtInLineName, names::builtInTrainNumber)),
+                           scenario::builtInTrainSourceText());
+    } catch (const std::exception& failure) {
+        err << "scenario-tool: " << failure.what() << '\n';
+        return exitUsage;
+    }
+    return exitOk;
+}
+
+}  // namespace sb::tool

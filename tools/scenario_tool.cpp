@@ -1,0 +1,54 @@
+// scenario-tool: compile authors' own source files with the program's
+// compiler, export the built-in sources, inspect compiled files.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "tools/compile_command.h"
+#include "tools/inspect.h"
+
+int main(int argc, char** argv) {
+    using namespace sb::tool;
+    CLI::App app{"Compile, export and inspect train-driving scenarios", "scenario-tool"};
+    app.require_subcommand(1);
+
+    std::string exportFolder;
+    CLI::App* exportCommand = app.add_subcommand("export", "Write the built-in line and train source files into DIR");
+    exportCommand->add_option("DIR", exportFolder, "Folder to write into (created if missing)")->required();
+
+    CompileOptions compile;
+    bool noProfile = false;
+    CLI::App* compileCommand = app.add_subcommand("compile", "Compile a line and a train source file");
+    compileCommand->add_flag("--no-profile", noProfile, "Do not build or write the line profile file");
+    compileCommand->add_option("--line-name", compile.lineName, "Line name for the compiled files")
+        ->capture_default_str();
+    compileCommand->add_option("--train-number", compile.trainNumber, "Train number for the compiled files")
+        ->capture_default_str();
+    compileCommand->add_option("--out", compile.outputFolder, "Folder for the compiled files")->capture_default_str();
+    compileCommand->add_flag("--json", compile.json, "Print the result as one JSON object on stdout");
+    compileCommand->add_option("LINE_SOURCE", compile.lineSource, "Line source file")->required();
+    compileCommand->add_option("TRAIN_SOURCE", compile.trainSource, "Train source file")->required();
+
+    std::string inspectPath;
+    bool inspectJson = false;
+    CLI::App* inspectCommand = app.add_subcommand("inspect", "Decode a compiled file");
+    inspectCommand->add_flag("--json", inspectJson, "Print every record and field as JSON");
+    inspectCommand->add_option("FILE", inspectPath, "Compiled file (_linea.dat, .sim or .dat)")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return exitUsage;
+    }
+
+    if (*exportCommand) return runExport(exportFolder, std::cerr);
+    if (*compileCommand) {
+        compile.withProfile = !noProfile;
+        return runCompile(compile, std::cout, std::cerr);
+    }
+    return runInspect(inspectPath, inspectJson, std::cout, std::cerr);
+}
