@@ -1,0 +1,3 @@
+#include "run/run_sequence.h"
+
+int main() { return sb::run::scenarioBuilderMain(); }

@@ -1,0 +1,67 @@
+#include "run/platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+#include <unistd.h>
+#include <vector>
+
+namespace sb::run {
+
+namespace {
+
+constexpr int fatalExitStatus = 3;
+
+[[noreturn]] void endProcessNow(int status) {
+    // Immediate termination: no destructors or exit handlers run, as when the
+    // user closes the error box.
+    std::_Exit(status);
+}
+
+}  // namespace
+
+ConsolePlatform::ConsolePlatform(std::ostream& err, ExitHook exitHook) : err_(err), exitHook_(std::move(exitHook)) {}
+
+void ConsolePlatform::showStatus() { err_ << "Attendere\n" << std::flush; }
+
+void ConsolePlatform::errore(const std::string& a) {
+    err_ << " Errore n. " << a << '\n' << std::flush;
+    if (exitHook_) exitHook_(fatalExitStatus);
+    // A hook that returns must not let errore return.
+    endProcessNow(fatalExitStatus);
+}
+
+void ConsolePlatform::report(std::string_view line) { err_ << line << '\n' << std::flush; }
+
+std::unique_ptr<Platform> makePlatform() {
+    // The desktop status window will be chosen here (when built with it and a
+    // display is available); until then every run uses the console.
+    return std::make_unique<ConsolePlatform>(std::cerr);
+}
+
+std::string folderOf(std::string_view path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string_view::npos) return ".";
+    if (slash == 0) return "/";
+    return std::string(path.substr(0, slash));
+}
+
+std::string executableFolder() {
+    // The link's target length is unknown in advance; grow until it fits.
+    std::vector<char> buffer(256);
+    while (true) {
+        const ssize_t got = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (got < 0) {
+            throw std::runtime_error(std::string("cannot find the program's folder: /proc/self/exe: ") +
+                                     std::strerror(errno));
+        }
+        if (static_cast<std::size_t>(got) < buffer.size()) {
+            return folderOf(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace sb::run

@@ -1,0 +1,61 @@
+// The platform layer: the only code that knows how the user is told to wait,
+// how a fatal error is shown, how the process ends and where the program lives.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace sb::run {
+
+// What the run needs from the machine it runs on. The console layer is the
+// only one today; a desktop window comes in behind the same interface.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Puts up the "Attendere" notice before the work starts; nothing in it
+    // changes afterwards.
+    virtual void showStatus() = 0;
+
+    // errore: shows " Errore n. " followed by a, then ends the process with
+    // exit status 3. Never returns to its caller.
+    [[noreturn]] virtual void errore(const std::string& a) = 0;
+
+    // One line about a problem the run ends on (compile error code or a
+    // run-time failure); the caller chooses the exit status.
+    virtual void report(std::string_view line) = 0;
+};
+
+// Ends the process with the given status. The console layer takes one so the
+// tests can watch errore without losing the test process.
+using ExitHook = std::function<void(int)>;
+
+class ConsolePlatform final : public Platform {
+public:
+    // Writes to err; exitHook defaults to ending the process at once.
+    explicit ConsolePlatform(std::ostream& err, ExitHook exitHook = {});
+
+    void showStatus() override;
+    [[noreturn]] void errore(const std::string& a) override;
+    void report(std::string_view line) override;
+
+private:
+    std::ostream& err_;
+    ExitHook exitHook_;
+};
+
+// Picks the platform layer for this process.
+std::unique_ptr<Platform> makePlatform();
+
+// The folder part of a path: "/a/b/prog" gives "/a/b", "/prog" gives "/",
+// a bare name gives ".".
+std::string folderOf(std::string_view path);
+
+// The folder that holds the running executable (symbolic links resolved).
+// Throws std::runtime_error when the system cannot tell.
+std::string executableFolder();
+
+}  // namespace sb::run

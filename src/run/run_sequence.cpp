@@ -1,0 +1,114 @@
+#include "run/run_sequence.h"
+
+#include <exception>
+#include <string_view>
+
+#include "compiler/compile_driver.h"
+#include "documents/notes.h"
+#include "documents/slow_down_orders.h"
+#include "documents/train_sheet.h"
+#include "model/conversions.h"
+#include "model/error_codes.h"
+#include "model/file_names.h"
+#include "model/route_model.h"
+#include "run/files/file_store.h"
+#include "scenario/line_source.h"
+#include "scenario/train_source.h"
+
+namespace sb::run {
+
+namespace {
+
+constexpr std::string_view programName = "scenario-builder: ";
+
+// Messages from the system may carry line ends; the report is one line.
+std::string oneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return line;
+}
+
+std::string failureLine(std::string_view step, std::string_view kind, std::string_view what) {
+    std::string line(programName);
+    line += step;
+    line += " failed: ";
+    line += kind;
+    line += oneLine(what);
+    return line;
+}
+
+}  // namespace
+
+std::string describeCompileError(std::int32_t errorCode, std::int32_t errorPosition) {
+    std::string line(programName);
+    line += "the compile recorded error " + std::to_string(errorCode);
+    if (errorPosition != 0) line += " at position " + std::to_string(errorPosition);
+    const std::string_view cause = error::cause(errorCode);
+    if (!cause.empty()) {
+        line += ": ";
+        line += cause;
+    }
+    line += " (compiled files written)";
+    return line;
+}
+
+int runScenarioBuilder(Platform& platform, const std::string& folder) {
+    RouteModel model;
+    model.lineName = names::builtInLineName;
+    model.trainNumber = names::builtInTrainNumber;
+
+    platform.showStatus();
+
+    // Named before each step so a failure says which one it stopped.
+    std::string_view step = "starting";
+    CompileOutcome outcome;
+    try {
+        step = "writing the line source file";
+        scenario::dati_linea(folder, model.lineName);
+        step = "writing the train source file";
+        scenario::dati_treno(folder, model.lineName, model.trainNumber);
+        step = "writing the notes";
+        documents::dati_note(folder, model.lineName, model.trainNumber);
+        step = "writing the slow-down order form";
+        documents::dati_rallentamenti(folder, model.lineName, model.trainNumber);
+        step = "writing the train sheet";
+        documents::dati_scheda(folder, model.lineName, model.trainNumber);
+        step = "compiling the scenario";
+        outcome = memorizza_percorso(model, 1, folder, folder);
+    } catch (const files::FileError& e) {
+        platform.report(failureLine(step, "", e.what()));
+        return exitstatus::runTimeFailure;
+    } catch (const RunTimeFailure& e) {
+        platform.report(failureLine(step, "run-time failure: ", e.what()));
+        return exitstatus::runTimeFailure;
+    } catch (const std::exception& e) {
+        platform.report(failureLine(step, "", e.what()));
+        return exitstatus::runTimeFailure;
+    }
+
+    // Outside the try: errore ends the run and must not be mistaken for a failure.
+    if (!outcome.fatal.empty()) platform.errore(outcome.fatal);
+
+    if (model.errorCode != error::none) {
+        platform.report(describeCompileError(model.errorCode, model.errorPosition));
+        return exitstatus::compileError;
+    }
+    return exitstatus::ok;
+}
+
+int scenarioBuilderMain() {
+    const std::unique_ptr<Platform> platform = makePlatform();
+    std::string folder;
+    try {
+        folder = executableFolder();
+    } catch (const std::exception& e) {
+        platform->showStatus();
+        platform->report(failureLine("finding the program's folder", "", e.what()));
+        return exitstatus::runTimeFailure;
+    }
+    return runScenarioBuilder(*platform, folder);
+}
+
+}  // namespace sb::run

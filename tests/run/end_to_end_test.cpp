@@ -1,0 +1,149 @@
+// Runs the built program as the user does: a copy of it in a folder of its
+// own, started from somewhere else.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "run_files.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace runtest;
+namespace fs = std::filesystem;
+
+struct Finished {
+    int exitStatus = -1;  // -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+Finished runProgram(const std::string& program, const std::string& workingFolder) {
+    sbtest::TempFolder capture;
+    const std::string outPath = capture.file("stdout");
+    const std::string errPath = capture.file("stderr");
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("cannot fork");
+    if (child == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int none = ::open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || none < 0 || ::dup2(none, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::chdir(workingFolder.c_str()) != 0) {
+            ::_exit(126);
+        }
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waitpid failed");
+    }
+    Finished finished;
+    if (WIFEXITED(status)) finished.exitStatus = WEXITSTATUS(status);
+    finished.out = sbtest::readFile(outPath);
+    finished.err = sbtest::readFile(errPath);
+    return finished;
+}
+
+// A copy of the built program in a fresh folder.
+class InstalledProgram {
+public:
+    InstalledProgram() { fs::copy_file(SB_BUILDER_PATH, path()); }
+    std::string path() const { return folder.file("scenario-builder"); }
+    std::string file(const std::string& name) const { return folder.file(name); }
+
+    sbtest::TempFolder folder;
+};
+
+std::uintmax_t sizeOf(const std::string& path) { return fs::file_size(path); }
+
+void expectCleanRun(const Finished& run) {
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "Attendere\n");
+    EXPECT_EQ(run.out, "");
+}
+
+void expectCompleteScenario(const InstalledProgram& program) {
+    EXPECT_EQ(entriesOf(program.folder.path()),
+              (std::set<std::string>{"scenario-builder", notes, slowDownOrders, trainSheet, lineProfile, scenarioTable,
+                                     cells}));
+    const std::string notesText = sbtest::readFile(program.file(notes));
+    EXPECT_EQ(crlfLines(notesText), 46);
+    EXPECT_EQ(notesText.size(), 92u);
+    EXPECT_EQ(crlfLines(sbtest::readFile(program.file(slowDownOrders))), 46);
+    EXPECT_EQ(crlfLines(sbtest::readFile(program.file(trainSheet))), 49);
+    EXPECT_EQ(sizeOf(program.file(lineProfile)), lineProfileBytes);
+    EXPECT_EQ(sizeOf(program.file(cells)), cellBytes);
+    EXPECT_GT(sizeOf(program.file(scenarioTable)), 0u);
+}
+
+TEST(EndToEnd, ARunWritesEverythingNextToTheProgramNotInTheWorkingFolder) {
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    expectCleanRun(runProgram(program.path(), elsewhere.path()));
+    expectCompleteScenario(program);
+    EXPECT_TRUE(entriesOf(elsewhere.path()).empty());
+}
+
+TEST(EndToEnd, ASecondRunReplacesLongerOldFilesCompletely) {
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    expectCleanRun(runProgram(program.path(), elsewhere.path()));
+    const std::string firstTable = sbtest::readFile(program.file(scenarioTable));
+    const std::string firstCells = sbtest::readFile(program.file(cells));
+    const std::string firstProfile = sbtest::readFile(program.file(lineProfile));
+
+    // Old files longer than anything the run writes, sources included.
+    const std::string junk(2 * lineProfileBytes, 'x');
+    for (const std::string& name :
+         {lineSource, trainSource, notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells}) {
+        sbtest::writeFile(program.file(name), junk);
+    }
+
+    expectCleanRun(runProgram(program.path(), elsewhere.path()));
+    expectCompleteScenario(program);
+    EXPECT_EQ(sbtest::readFile(program.file(scenarioTable)), firstTable);
+    EXPECT_EQ(sbtest::readFile(program.file(cells)), firstCells);
+    EXPECT_EQ(sbtest::readFile(program.file(lineProfile)), firstProfile);
+}
+
+void expectRunTimeFailure(const Finished& run, const std::string& named) {
+    EXPECT_EQ(run.exitStatus, 2);
+    const std::string status = "Attendere\n";
+    ASSERT_EQ(run.err.compare(0, status.size(), status), 0) << run.err;
+    const std::string rest = run.err.substr(status.size());
+    ASSERT_FALSE(rest.empty());
+    EXPECT_EQ(rest.find('\n'), rest.size() - 1) << "not one line: " << rest;
+    EXPECT_NE(rest.find(named), std::string::npos) << rest;
+}
+
+TEST(EndToEnd, AReadOnlyFolderEndsWithStatusTwo) {
+    if (::geteuid() == 0) GTEST_SKIP() << "running as root: permissions do not stop writing";
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    fs::permissions(program.folder.path(), fs::perms(0555));
+    const Finished run = runProgram(program.path(), elsewhere.path());
+    fs::permissions(program.folder.path(), fs::perms(0755));
+    expectRunTimeFailure(run, lineSource);
+    EXPECT_EQ(entriesOf(program.folder.path()), std::set<std::string>{"scenario-builder"});
+}
+
+// Works for root too: nothing replaces a folder with a file.
+TEST(EndToEnd, AnUnwritableFileEndsWithStatusTwo) {
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    fs::create_directory(program.file(notes));
+    expectRunTimeFailure(runProgram(program.path(), elsewhere.path()), notes);
+    EXPECT_TRUE(sbtest::fileExists(program.file(lineSource)));
+    EXPECT_FALSE(sbtest::fileExists(program.file(slowDownOrders)));
+}
+
+}  // namespace
