@@ -1,8 +1,11 @@
 #include "tools/compile_command.h"
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <sys/stat.h>
+#include <system_error>
+#include <vector>
 
 #include "compiler/compile_driver.h"
 #include "model/error_codes.h"
@@ -39,6 +42,22 @@ nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fa
     return result;
 }
 
+// A compiled file written over one of the sources would destroy the
+// author's file; the names are known before compiling.
+std::string outputOverSource(const CompileOptions& options) {
+    std::vector<std::string> outputs{names::scenarioTableFile(options.lineName, options.trainNumber),
+                                     names::cellFile(options.lineName, options.trainNumber)};
+    if (options.withProfile) outputs.push_back(names::lineProfileFile(options.lineName));
+    for (const std::string& name : outputs) {
+        const std::string output = files::joinPath(options.outputFolder, name);
+        for (const std::string& source : {options.lineSource, options.trainSource}) {
+            std::error_code ignored;
+            if (std::filesystem::equivalent(output, source, ignored)) return output;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string nameProblem(const std::string& name) {
@@ -56,6 +75,11 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
             err << "scenario-tool: the " << what << " \"" << value << "\" " << problem << '\n';
             return exitUsage;
         }
+    }
+
+    if (const std::string clash = outputOverSource(options); !clash.empty()) {
+        err << "scenario-tool: the compiled file \"" << clash << "\" would replace a source file\n";
+        return exitUsage;
     }
 
     RouteModel model;

@@ -219,6 +219,8 @@ std::string cellsText(const std::vector<RouteCell>& cells) {
     out << "cell file: " << cells.size() << " cells";
     if (!cells.empty()) out << " (0 to " << cells.size() - 1 << ")";
     out << '\n';
+    // Cell 1 carries the format mark and the code og whatever its kind.
+    if (cells.size() > 1) out << "cell 1 marks: value1=" << cells[1].value1 << " value2=" << cells[1].value2 << '\n';
     for (int kind = 1; kind <= 255; ++kind) {
         std::vector<std::size_t> found;
         for (std::size_t i = 0; i < cells.size(); ++i) {

@@ -1,5 +1,7 @@
 #include "compiler/memorizza_dati.h"
 
+#include <optional>
+
 #include "compiler/common/field_reader.h"
 #include "compiler/line/line_pass.h"
 #include "compiler/train/train_pass.h"
@@ -11,8 +13,12 @@ namespace sb {
 namespace {
 
 // Which source file a failure happened in, and where, for the diagnostics.
+// It owns the readers so that the failure handler can still ask them for
+// the line after the pass that threw has unwound.
 struct ReadingPosition {
     std::string sourceFile;
+    std::optional<FieldReader> lineReader;
+    std::optional<FieldReader> trainReader;
     const FieldReader* reader = nullptr;
 };
 
@@ -28,7 +34,7 @@ void compileSources(RouteModel& model, SourceFiles& sources, ReadingPosition& at
         return;
     }
     at.sourceFile = lineSource;
-    FieldReader lineReader(sources.read(lineSource));
+    FieldReader& lineReader = at.lineReader.emplace(sources.read(lineSource));
     at.reader = &lineReader;
     LineCursors cursors;
     const LinePassEnd lineEnd = readLineFile(model, lineReader, cursors, lineSource);
@@ -38,7 +44,7 @@ void compileSources(RouteModel& model, SourceFiles& sources, ReadingPosition& at
     finishLineFile(model, cursors);
 
     at.sourceFile = trainSource;
-    FieldReader trainReader(sources.read(trainSource));
+    FieldReader& trainReader = at.trainReader.emplace(sources.read(trainSource));
     at.reader = &trainReader;
     readTrainFile(model, trainReader, sources, trainSource);
 }
@@ -52,7 +58,7 @@ void memorizza_dati(RouteModel& model, SourceFiles& sources) {
         compileSources(model, sources, at);
         return;
     } catch (const RunTimeFailure& failure) {
-        failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->fieldLine() : 0, failure.what()};
+        failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->rowLine() : 0, failure.what()};
     } catch (const files::FileError& failure) {
         failed = ErrorOrigin{at.sourceFile, 0, failure.what()};
     }

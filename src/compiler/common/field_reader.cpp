@@ -1,5 +1,6 @@
 #include "compiler/common/field_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -13,6 +14,19 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The power of ten of the first significant digit of a mantissa (digits with
+// an optional fraction), with the explicit exponent added. Only called for
+// values out of range, which always have a significant digit.
+std::int64_t decimalExponent(std::string_view mantissa, std::int64_t exponent) {
+    const std::size_t digitsEnd = std::min(mantissa.find_first_of("eE"), mantissa.size());
+    const std::size_t point = std::min(mantissa.find('.'), digitsEnd);
+    const std::size_t firstSignificant = mantissa.find_first_of("123456789");
+    if (firstSignificant >= digitsEnd) return exponent;
+    const auto offset = static_cast<std::int64_t>(point) - static_cast<std::int64_t>(firstSignificant);
+    // Digits before the point count from zero; digits after it from minus one.
+    return exponent + (offset > 0 ? offset - 1 : offset);
+}
 
 }  // namespace
 
@@ -113,15 +127,23 @@ bool parseDecimal(std::string_view text, double& value) {
         }
     }
     if (digits == 0) return false;
+    std::int64_t exponent = 0;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        bool negativeExponent = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            negativeExponent = text[i] == '-';
+            ++i;
+        }
         std::size_t expDigits = 0;
         while (i < n && isDigit(text[i])) {
+            // Saturates far beyond any double's range, so it cannot overflow.
+            if (exponent < 1000000) exponent = exponent * 10 + (text[i] - '0');
             ++i;
             ++expDigits;
         }
         if (expDigits == 0) return false;
+        if (negativeExponent) exponent = -exponent;
     }
     if (i != n) return false;
     double magnitude = 0.0;
@@ -129,8 +151,10 @@ bool parseDecimal(std::string_view text, double& value) {
     const char* last = text.data() + n;
     const auto result = std::from_chars(first, last, magnitude);
     if (result.ec == std::errc::result_out_of_range) {
-        // Too small rounds to zero; too large cannot fit any field.
-        if (std::isinf(magnitude) || magnitude > 1.0) return false;
+        // from_chars leaves the value untouched here, so the decimal exponent
+        // tells the two apart: too small rounds to zero, too large cannot fit
+        // any field.
+        if (decimalExponent(text.substr(mantissaStart), exponent) >= 0) return false;
         magnitude = 0.0;
     } else if (result.ec != std::errc() || result.ptr != last) {
         return false;

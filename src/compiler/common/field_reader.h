@@ -30,6 +30,11 @@ public:
     // 1-based source line where the most recently read field starts.
     int fieldLine() const { return fieldLine_; }
 
+    // Marks the field just read as the start of a row, so that a failure
+    // while its values are read names the line where the row begins.
+    void markRowStart() { rowLine_ = fieldLine_; }
+    int rowLine() const { return rowLine_; }
+
 private:
     double readNumber();
     void skipBlanks();
@@ -41,6 +46,7 @@ private:
     std::size_t pos_ = 0;
     int line_ = 1;
     int fieldLine_ = 0;
+    int rowLine_ = 0;
 };
 
 // Parses a decimal number with optional sign, fraction and exponent. Returns

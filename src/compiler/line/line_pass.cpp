@@ -31,7 +31,8 @@ public:
 private:
     std::string readKeyword() {
         std::string field = reader_.readText();
-        rowLine_ = reader_.fieldLine();
+        reader_.markRowStart();
+        rowLine_ = reader_.rowLine();
         model_.inputField = field;
         return field;
     }

@@ -15,6 +15,7 @@ public:
         : model_(model), reader_(reader), sources_(sources), sourceName_(sourceName) {}
 
     void run() {
+        carriedCode_ = model_.errorCode;
         do {
             const std::string field = readKeyword();
             if (containsNoCase(field, "[generale]")) break;
@@ -30,7 +31,8 @@ public:
 private:
     std::string readKeyword() {
         std::string field = reader_.readText();
-        rowLine_ = reader_.fieldLine();
+        reader_.markRowStart();
+        rowLine_ = reader_.rowLine();
         model_.inputField = field;
         return field;
     }
@@ -46,6 +48,20 @@ private:
         model_.errorCode = code;
         model_.errorOrigin = ErrorOrigin{sourceName_, rowLine_, {}};
         return flow;
+    }
+
+    // After a recorder the pass stops on any code, its own or one the line
+    // pass left; a code carried over says where it really comes from.
+    Flow stopAfterRecorder(std::int32_t position, const ErrorOrigin& before) {
+        const std::int32_t code = model_.errorCode;
+        const bool carriedOver = code == carriedCode_ && code != 0 && before.sourceFile != sourceName_;
+        stop(Flow::Abandon, code, position);
+        if (carriedOver) {
+            model_.errorOrigin.detail = "recorded by the line source at " + before.sourceFile +
+                                        (before.line > 0 ? ":" + std::to_string(before.line) : std::string()) +
+                                        "; the train pass stops at its first signal or restriction row";
+        }
+        return Flow::Abandon;
     }
 
     Flow mainLoop() {
@@ -139,9 +155,10 @@ private:
         if (!fitsCells(model_, posizione) || !hasCell(model_, pointCell(posizione))) {
             return stop(Flow::Completion, error::beyondCells, posizione);
         }
+        const ErrorOrigin carried = model_.errorOrigin;
         memo_segnale(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
         // A code carried over from the line pass stops the pass here too.
-        if (model_.errorCode > 0) return stop(Flow::Abandon, model_.errorCode, posizione);
+        if (model_.errorCode > 0) return stopAfterRecorder(posizione, carried);
         return Flow::Continue;
     }
 
@@ -155,8 +172,9 @@ private:
         if (!fitsCells(model_, x) || !restrictionCellsExist(model_, x, l)) {
             return stop(Flow::Completion, error::beyondCells, x);
         }
+        const ErrorOrigin carried = model_.errorOrigin;
         memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v);
-        if (model_.errorCode > 0) return stop(Flow::Abandon, model_.errorCode, x);
+        if (model_.errorCode > 0) return stopAfterRecorder(x, carried);
         return Flow::Continue;
     }
 
@@ -211,6 +229,7 @@ private:
     std::int64_t adhesionCursor_ = 0;
     std::int32_t pendingAdhesion_ = 0;
     std::int32_t stationCount_ = 1;
+    std::int32_t carriedCode_ = 0;
 };
 
 Flow TrainPass::stationRow() {

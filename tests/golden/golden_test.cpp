@@ -1,0 +1,139 @@
+// Golden cases: each folder under cases/ holds a line and a train source
+// (either may be missing), optional compile options, and expected.txt, the
+// whole outcome as text: exit status, error code and position, the
+// diagnostics, and the inspect listing of every compiled file written.
+// SB_REGENERATE_GOLDEN=1 rewrites expected.txt instead of comparing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+#include "tools/tool_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path casesRoot = fs::path(SB_SOURCE_DIR) / "tests" / "golden" / "cases";
+
+std::vector<std::string> caseNames() {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(casesRoot, ec)) {
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool regenerating() {
+    const char* value = std::getenv("SB_REGENERATE_GOLDEN");
+    return value != nullptr && std::string(value) == "1";
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Compiles the case in a scratch folder and describes everything that came out.
+std::string outcomeOf(const fs::path& caseFolder) {
+    sbtest::TempFolder work;
+    std::vector<std::string> sources;
+    for (const char* name : {"line.txt", "train.txt"}) {
+        if (fs::exists(caseFolder / name)) {
+            sources.push_back(sbtest::readFile((caseFolder / name).string()));
+            fs::copy_file(caseFolder / name, work.file(name));
+        } else {
+            sources.emplace_back();
+        }
+    }
+    std::vector<std::string> args{"compile", "--json", "--out", "out"};
+    if (fs::exists(caseFolder / "options.txt")) {
+        for (const std::string& option : linesOf(sbtest::readFile((caseFolder / "options.txt").string()))) {
+            if (!option.empty()) args.push_back(option);
+        }
+    }
+    args.push_back("line.txt");
+    args.push_back("train.txt");
+    const tooltest::Finished run = tooltest::runTool(args, work.path());
+
+    std::ostringstream text;
+    text << "exit status: " << run.exitStatus << '\n';
+    const nlohmann::json result = nlohmann::json::parse(run.out);
+    text << "errorCode: " << result.at("errorCode") << '\n';
+    text << "errorPosition: " << result.at("errorPosition") << '\n';
+    text << "fatal: " << (result.at("fatal").is_null() ? "none" : result.at("fatal").get<std::string>()) << '\n';
+    text << "stderr:\n";
+    for (const std::string& line : linesOf(run.err)) text << "  " << line << '\n';
+
+    // The compile works on copies: the sources stay exactly as they were.
+    const char* sourceNames[] = {"line.txt", "train.txt"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (sources[i].empty()) continue;
+        EXPECT_EQ(sbtest::readFile(work.file(sourceNames[i])), sources[i]) << sourceNames[i] << " changed";
+    }
+
+    std::vector<std::string> written;
+    if (fs::exists(work.file("out"))) {
+        for (const auto& entry : fs::directory_iterator(work.file("out"))) written.push_back(entry.path().filename().string());
+    }
+    std::sort(written.begin(), written.end());
+    text << "files written: " << written.size() << '\n';
+    for (const std::string& name : written) {
+        const std::string path = "out/" + name;
+        text << "\n== " << name << " (" << fs::file_size(work.file(path)) << " bytes) ==\n";
+        const tooltest::Finished listing = tooltest::runTool({"inspect", path}, work.path());
+        if (listing.exitStatus != 0) text << "inspect exit status " << listing.exitStatus << ": " << listing.err;
+        text << listing.out;
+    }
+    return text.str();
+}
+
+// The first line that differs, with its neighbours, instead of two walls of text.
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+    const std::vector<std::string> want = linesOf(expected);
+    const std::vector<std::string> got = linesOf(actual);
+    std::size_t i = 0;
+    while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+    std::ostringstream out;
+    out << "first difference at line " << i + 1 << ":\n";
+    out << "  expected: " << (i < want.size() ? want[i] : "<end>") << '\n';
+    out << "  actual:   " << (i < got.size() ? got[i] : "<end>") << '\n';
+    out << "rerun with SB_REGENERATE_GOLDEN=1 if the change is intended, then review the diff";
+    return out.str();
+}
+
+class GoldenCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenCase, MatchesExpectedOutcome) {
+    const fs::path folder = casesRoot / GetParam();
+    const std::string actual = outcomeOf(folder);
+    const std::string expectedPath = (folder / "expected.txt").string();
+    if (regenerating()) {
+        sbtest::writeFile(expectedPath, actual);
+        return;
+    }
+    ASSERT_TRUE(sbtest::fileExists(expectedPath)) << "no expected.txt; create it with SB_REGENERATE_GOLDEN=1";
+    const std::string expected = sbtest::readFile(expectedPath);
+    EXPECT_TRUE(expected == actual) << firstDifference(expected, actual);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenCase, ::testing::ValuesIn(caseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// A wrong path would otherwise leave nothing to run and nothing failing.
+TEST(GoldenCases, AreFound) { EXPECT_GE(caseNames().size(), 12u) << casesRoot; }
+
+}  // namespace

@@ -1,0 +1,384 @@
+// The compile subcommand as authors and outside checks use it: exit
+// statuses, the JSON object, the diagnostics, the files it writes and the
+// sources it must leave alone.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "compiled_bytes.h"
+#include "scenario/line_source.h"
+#include "scenario/train_source.h"
+#include "support/test_support.h"
+#include "tool_process.h"
+
+namespace {
+
+using namespace tooltest;
+namespace fs = std::filesystem;
+
+const std::string builtInLine = sb::scenario::builtInLineSourceText();
+const std::string builtInTrain = sb::scenario::builtInTrainSourceText();
+
+// A row put in front of the closing "[fine]" lands on the file's last line:
+// 160 in the built-in line file, 54 in the built-in train file.
+std::string withRow(const std::string& source, const std::string& rows) {
+    return replaced(source, "[fine]\r\n", rows + "\r\n[fine]\r\n");
+}
+
+std::set<std::string> entriesOf(const std::string& folder) {
+    std::set<std::string> names;
+    if (!fs::exists(folder)) return names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+const std::set<std::string> allCompiled{lineProfileName, scenarioTableName, cellFileName};
+
+// A folder holding the two sources as "line.txt" and "train.txt"; either
+// may be left out.
+struct Workspace {
+    sbtest::TempFolder folder;
+    std::optional<std::string> line = builtInLine;
+    std::optional<std::string> train = builtInTrain;
+
+    Finished compile(std::vector<std::string> options = {}) {
+        if (line) sbtest::writeFile(folder.file("line.txt"), *line);
+        if (train) sbtest::writeFile(folder.file("train.txt"), *train);
+        std::vector<std::string> args{"compile"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back("line.txt");
+        args.push_back("train.txt");
+        return runTool(args, folder.path());
+    }
+    std::string out(const std::string& name) const { return folder.file("out/" + name); }
+};
+
+nlohmann::json onlyJsonObject(const std::string& out) {
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << "not one line: " << out;
+    nlohmann::json result = nlohmann::json::parse(out);
+    EXPECT_TRUE(result.is_object());
+    std::set<std::string> keys;
+    for (const auto& item : result.items()) keys.insert(item.key());
+    EXPECT_EQ(keys, (std::set<std::string>{"errorCode", "errorPosition", "fatal", "diagnostic"}));
+    return result;
+}
+
+bool startsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
+
+struct OutcomeCase {
+    const char* name;
+    std::optional<std::string> line;
+    std::optional<std::string> train;
+    int exitStatus;
+    int errorCode;
+    int errorPosition;
+    const char* fatal;       // nullptr: JSON null
+    const char* diagnostic;  // nullptr: JSON null; a trailing '(' means "this, then the failure's detail"
+};
+
+TEST(CompileCommand, ExitStatusJsonAndFilesFollowTheOutcome) {
+    const OutcomeCase cases[] = {
+        {"clean built-in pair", builtInLine, builtInTrain, 0, 0, 0, nullptr, nullptr},
+        {"board on a speed indicator's cell", withRow(builtInLine, "cartello_indicatore,  300,   (X)"), builtInTrain,
+         1, 6, 300, nullptr, "line.txt:160: error 6 at 300 m: location board on a cell that is not free"},
+        {"kilometre post not a multiple of 50",
+         replaced(builtInLine, "chilometrica uno,    0,    0,", "chilometrica uno,    0,    75,"), builtInTrain, 1, 2,
+         0, nullptr, "error 2: a kilometre-post set's first or second value is not a multiple of 50"},
+        {"missing line source", std::nullopt, builtInTrain, 1, 101, 0, nullptr,
+         "line.txt: error 101: the line source file does not exist"},
+        {"missing train source", builtInLine, std::nullopt, 1, 25, 0, nullptr,
+         "train.txt: error 25: a run-time failure while reading the source files ("},
+        {"code point with a value in cell 1", builtInLine, withRow(builtInTrain, "abbattimento, 50, 5"), 3, 0, 0,
+         "1250", nullptr},
+        {"restriction with d_v starting in cell 1", builtInLine,
+         withRow(builtInTrain, "rallentamento, 0, 0, 100, 0, 0, 5"), 3, 0, 0, "1251", nullptr},
+    };
+    for (const OutcomeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Workspace w;
+        w.line = c.line;
+        w.train = c.train;
+        const Finished run = w.compile({"--json", "--out", "out"});
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
+
+        const nlohmann::json result = onlyJsonObject(run.out);
+        EXPECT_EQ(result["errorCode"], c.errorCode);
+        EXPECT_EQ(result["errorPosition"], c.errorPosition);
+        if (c.fatal) {
+            EXPECT_EQ(result["fatal"], c.fatal);
+            EXPECT_NE(run.err.find(std::string("Errore n. ") + c.fatal), std::string::npos) << run.err;
+            // A fatal check stops the compile before any file is written.
+            EXPECT_EQ(entriesOf(w.folder.file("out")), std::set<std::string>{});
+            continue;
+        }
+        EXPECT_TRUE(result["fatal"].is_null());
+        // Exit 0 and 1 both leave the three compiled files.
+        EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
+        if (!c.diagnostic) {
+            EXPECT_TRUE(result["diagnostic"].is_null());
+            EXPECT_EQ(run.err, "");
+            continue;
+        }
+        const std::string diagnostic = result["diagnostic"].get<std::string>();
+        EXPECT_EQ(run.err, diagnostic + "\n");
+        const std::string expected = c.diagnostic;
+        if (expected.back() == '(') {
+            EXPECT_TRUE(startsWith(diagnostic, expected)) << diagnostic;
+            EXPECT_EQ(diagnostic.back(), ')') << diagnostic;
+            EXPECT_GT(diagnostic.size(), expected.size() + 1) << "no detail: " << diagnostic;
+        } else {
+            EXPECT_EQ(diagnostic, expected);
+        }
+    }
+}
+
+TEST(CompileCommand, WithoutJsonStdoutStaysEmpty) {
+    for (const auto& train : {builtInTrain, withRow(builtInTrain, "abbattimento, 50, 5")}) {
+        Workspace w;
+        w.train = train;
+        const Finished run = w.compile({"--out", "out"});
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+struct DiagnosticCase {
+    const char* name;
+    std::string line;
+    std::string train;
+    const char* expected;  // a trailing '(' means "this, then the failure's detail"
+};
+
+// The author's own path, and the line where the offending row begins.
+TEST(CompileCommand, DiagnosticsNameTheAuthorsPathAndTheRowsFirstLine) {
+    const DiagnosticCase cases[] = {
+        {"signal on a board's cell", builtInLine,
+         withRow(builtInTrain, "segnale,    1250,   1, 3, 1,  0, 0,    1,  2,1,0, 0"),
+         "in put/my train.txt:54: error 16 at 1250 m: signal on a cell that is not free"},
+        {"row found by dash skipping", builtInLine, withRow(builtInTrain, "-----------\r\nabbattimento, 4050, 5"),
+         "in put/my train.txt:55: error 7 at 4050 m: code point on a cell that is not free"},
+        {"station without a position in its message", builtInLine,
+         replaced(builtInTrain, "stazione,       0,  1,  600", "stazione,       0,  1,  200"),
+         "in put/my train.txt:14: error 24: a station area ends at or before metre 100"},
+        {"number too large in a row spread over two lines", builtInLine,
+         withRow(builtInTrain, "segnale,    3000,   1, 3, 1\r\n  0, 0,    1,  2,1,0, 99999999999"),
+         "in put/my train.txt:54: error 25: a run-time failure while reading the source files ("},
+        {"file ends inside a row", builtInLine, replaced(builtInTrain, "[fine]\r\n", "segnale, 3000, 1, 2\r\n"),
+         "in put/my train.txt:54: error 25: a run-time failure while reading the source files ("},
+        {"speed indicator too large for its field",
+         withRow(builtInLine, "indicatori_vmax,  2000,  5000,  0,  0,  0,  0,  0,  0,  0"), builtInTrain,
+         "in put/my line.txt:160: error 25: a run-time failure while reading the source files ("},
+        {"curve without a class", withRow(builtInLine, "curvad,  100,  50"), builtInTrain,
+         "in put/my line.txt:160: error 103: a curve row names no curve class 1 to 6, or the profile runs past "
+         "1000000 m"},
+    };
+    for (const DiagnosticCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        fs::create_directory(folder.file("in put"));
+        sbtest::writeFile(folder.file("in put/my line.txt"), c.line);
+        sbtest::writeFile(folder.file("in put/my train.txt"), c.train);
+        const Finished run =
+            runTool({"compile", "--json", "--out", "out", "in put/my line.txt", "in put/my train.txt"}, folder.path());
+        EXPECT_EQ(run.exitStatus, 1);
+        const std::string expected = c.expected;
+        ASSERT_FALSE(run.err.empty());
+        const std::string line = run.err.substr(0, run.err.size() - 1);
+        EXPECT_EQ(run.err.back(), '\n');
+        EXPECT_EQ(line.find('\n'), std::string::npos) << run.err;
+        if (expected.back() == '(') {
+            EXPECT_TRUE(startsWith(line, expected)) << line;
+            EXPECT_EQ(line.back(), ')') << line;
+            // The detail names the author's file, never the compile's own copy.
+            EXPECT_EQ(line.find("VELDRA PALV"), std::string::npos) << line;
+        } else {
+            EXPECT_EQ(line, expected);
+        }
+        EXPECT_EQ(onlyJsonObject(run.out)["diagnostic"], line);
+    }
+}
+
+TEST(CompileCommand, UsageAndInputOutputFailuresExitWithTwo) {
+    sbtest::TempFolder folder;
+    sbtest::writeFile(folder.file("line.txt"), builtInLine);
+    sbtest::writeFile(folder.file("train.txt"), builtInTrain);
+    sbtest::writeFile(folder.file("a file"), "x");
+    fs::create_directory(folder.file("a folder"));
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"compile"},
+        {"compile", "line.txt"},
+        {"compile", "line.txt", "train.txt", "extra.txt"},
+        {"compile", "--frobnicate", "line.txt", "train.txt"},
+        {"compile", "line.txt", "train.txt", "--out"},
+        {"compile", "--line-name", "", "line.txt", "train.txt"},
+        {"compile", "--line-name", "a/b", "line.txt", "train.txt"},
+        {"compile", "--train-number", "", "line.txt", "train.txt"},
+        {"compile", "--out", "a file/sub", "line.txt", "train.txt"},
+        {"compile", "--out", "a file", "line.txt", "train.txt"},
+        {"compile", "a folder", "train.txt"},
+        {"compile", "line.txt", "a folder"},
+        {"export"},
+        {"export", "one", "two"},
+        {"export", "a file"},
+        {"inspect"},
+        {"inspect", "--frobnicate", "x.dat"},
+        {"inspect", "missing.dat"},
+        {"inspect", "line.txt"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const auto& a : args) shown += " [" + a + "]";
+        SCOPED_TRACE(shown);
+        const Finished run = runTool(args, folder.path());
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_FALSE(run.err.empty());
+    }
+    // Nothing was written by any of them.
+    EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{"line.txt", "train.txt", "a file", "a folder"}));
+    EXPECT_EQ(sbtest::readFile(folder.file("a file")), "x");
+}
+
+// Each source under the program's own internal name, in the output folder:
+// the compile works on copies, so whatever its passes delete, the authors'
+// files stay as they were.
+TEST(CompileCommand, SourcesAreNeverModifiedOrDeleted) {
+    struct Case {
+        const char* name;
+        std::string line;
+        std::string train;
+        int exitStatus;
+    };
+    const Case cases[] = {
+        {"clean compile", builtInLine, builtInTrain, 0},
+        {"line file abandoned", withRow(builtInLine, "cartello_indicatore,  300,   (X)"), builtInTrain, 1},
+        {"train file abandoned", builtInLine, withRow(builtInTrain, "abbattimento, 4050, 5"), 1},
+        {"failure handler deletes both", builtInLine, replaced(builtInTrain, "[fine]\r\n", "segnale, 3000\r\n"), 1},
+        {"fatal check", builtInLine, withRow(builtInTrain, "abbattimento, 50, 5"), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file(lineSourceName), c.line);
+        sbtest::writeFile(folder.file(trainSourceName), c.train);
+        const Finished run = runTool({"compile", lineSourceName, trainSourceName}, folder.path());
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
+        ASSERT_TRUE(sbtest::fileExists(folder.file(lineSourceName)));
+        ASSERT_TRUE(sbtest::fileExists(folder.file(trainSourceName)));
+        EXPECT_EQ(sbtest::readFile(folder.file(lineSourceName)), c.line);
+        EXPECT_EQ(sbtest::readFile(folder.file(trainSourceName)), c.train);
+    }
+}
+
+TEST(CompileCommand, ACompiledFileThatWouldReplaceASourceIsRefused) {
+    for (const std::string& name : {scenarioTableName, cellFileName, lineProfileName}) {
+        SCOPED_TRACE(name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file(name), builtInLine);
+        sbtest::writeFile(folder.file("train.txt"), builtInTrain);
+        const Finished run = runTool({"compile", name, "train.txt"}, folder.path());
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_EQ(sbtest::readFile(folder.file(name)), builtInLine);
+        EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{name, "train.txt"}));
+    }
+}
+
+TEST(CompileCommand, OutputGoesToTheWorkingFolderOrToACreatedOutFolder) {
+    Workspace here;
+    EXPECT_EQ(here.compile().exitStatus, 0);
+    EXPECT_EQ(entriesOf(here.folder.path()),
+              (std::set<std::string>{"line.txt", "train.txt", lineProfileName, scenarioTableName, cellFileName}));
+
+    Workspace nested;
+    EXPECT_EQ(nested.compile({"--out", "a/b/c"}).exitStatus, 0);
+    EXPECT_EQ(entriesOf(nested.folder.file("a/b/c")), allCompiled);
+    for (const std::string& name : allCompiled) {
+        EXPECT_EQ(sbtest::readFile(nested.folder.file("a/b/c/" + name)), sbtest::readFile(here.folder.file(name)));
+    }
+}
+
+TEST(CompileCommand, NoProfileSkipsTheProfileFileAndTheCurves) {
+    Workspace with;
+    Workspace without;
+    ASSERT_EQ(with.compile({"--out", "out"}).exitStatus, 0);
+    ASSERT_EQ(without.compile({"--no-profile", "--out", "out"}).exitStatus, 0);
+    EXPECT_EQ(entriesOf(without.folder.file("out")), (std::set<std::string>{scenarioTableName, cellFileName}));
+    // Curves shape only the profile: the other two files do not change.
+    for (const std::string& name : {scenarioTableName, cellFileName}) {
+        EXPECT_EQ(sbtest::readFile(without.out(name)), sbtest::readFile(with.out(name))) << name;
+    }
+
+    // Without the profile, curve rows are not read as curves at all.
+    const std::string classless = withRow(builtInLine, "curvad,  100,  50");
+    Workspace badWith;
+    badWith.line = classless;
+    const Finished rejected = badWith.compile({"--json", "--out", "out"});
+    EXPECT_EQ(rejected.exitStatus, 1);
+    EXPECT_EQ(onlyJsonObject(rejected.out)["errorCode"], 103);
+    Workspace badWithout;
+    badWithout.line = classless;
+    EXPECT_EQ(badWithout.compile({"--no-profile", "--out", "out"}).exitStatus, 0);
+}
+
+// The two codes, computed here from their definition: the first 25 characters
+// of lower-cased train number + line name + filler, plain and weighted sums.
+std::pair<int, int> expectedCodes(const std::string& lineName, const std::string& trainNumber) {
+    std::string s = trainNumber + lineName;
+    for (char& ch : s) {
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    }
+    s += "ddmmttaaggrrzzkkeeppuuwwhh";
+    int og = 0;
+    int st = 0;
+    for (int i = 0; i < 25; ++i) {
+        og += static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
+        st += (i + 1) * static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
+    }
+    return {og, st};
+}
+
+TEST(CompileCommand, LineNameAndTrainNumberNameTheFilesAndFillTheHeaders) {
+    // The worked example of the codes, to trust the helper above.
+    EXPECT_EQ(expectedCodes("abcdefghijklmnopqrst", "12345"), std::make_pair(2385, 34455));
+
+    struct Case {
+        std::vector<std::string> options;
+        std::string lineName;
+        std::string trainNumber;
+    };
+    const Case cases[] = {
+        {{}, "VELDRA PALV", "2638"},
+        {{"--line-name", "abcdefghijklmnopqrst", "--train-number", "12345"}, "abcdefghijklmnopqrst", "12345"},
+        {{"--line-name", "ABCDEFGHIJKLMNOPQRST", "--train-number", "12345"}, "ABCDEFGHIJKLMNOPQRST", "12345"},
+        {{"--train-number", "R 7"}, "VELDRA PALV", "R 7"},
+        {{"--line-name", "Linea dei Colli Alti e Bassi"}, "Linea dei Colli Alti e Bassi", "2638"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lineName + " / " + c.trainNumber);
+        Workspace w;
+        std::vector<std::string> options = c.options;
+        options.insert(options.end(), {"--out", "out"});
+        ASSERT_EQ(w.compile(options).exitStatus, 0);
+        const std::string profileName = c.lineName + "_linea.dat";
+        const std::string tableName = c.lineName + "_" + c.trainNumber + ".sim";
+        const std::string cellName = c.lineName + "_" + c.trainNumber + ".dat";
+        ASSERT_EQ(entriesOf(w.folder.file("out")), (std::set<std::string>{profileName, tableName, cellName}));
+
+        const std::vector<RawEntry> table = rawEntries(sbtest::readFile(w.out(tableName)));
+        const std::string cells = sbtest::readFile(w.out(cellName));
+        const auto [og, st] = expectedCodes(c.lineName, c.trainNumber);
+        EXPECT_EQ(table[85].text, c.lineName);
+        EXPECT_EQ(table[86].text, c.trainNumber);
+        EXPECT_EQ(table[85].intA, 610);
+        EXPECT_EQ(table[85].longD, st);
+        EXPECT_EQ(cellValue(cells, 1, 1), 5121);
+        EXPECT_EQ(cellValue(cells, 1, 2), og);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,304 @@
+// The inspect subcommand: the readable listing and the JSON of each kind of
+// compiled file, and files whose length does not fit their layout.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "scenario/line_source.h"
+#include "scenario/train_source.h"
+#include "support/test_support.h"
+#include "tool_process.h"
+
+namespace {
+
+using namespace tooltest;
+namespace fs = std::filesystem;
+
+// The built-in scenario compiled once for every test here.
+class InspectCommand : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new sbtest::TempFolder;
+        sbtest::writeFile(folder_->file("line.txt"), sb::scenario::builtInLineSourceText());
+        sbtest::writeFile(folder_->file("train.txt"), sb::scenario::builtInTrainSourceText());
+        const Finished run = runTool({"compile", "line.txt", "train.txt"}, folder_->path());
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    static std::string path(const std::string& name) { return folder_->file(name); }
+    static std::string bytes(const std::string& name) { return sbtest::readFile(path(name)); }
+
+    static Finished inspect(const std::string& file, bool json) {
+        std::vector<std::string> args{"inspect"};
+        if (json) args.push_back("--json");
+        args.push_back(file);
+        return runTool(args, folder_->path());
+    }
+
+    static sbtest::TempFolder* folder_;
+};
+
+sbtest::TempFolder* InspectCommand::folder_ = nullptr;
+
+void expectLines(const std::string& listing, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        EXPECT_NE(listing.find(line + "\n"), std::string::npos) << "missing: " << line;
+    }
+}
+
+// Known values of the built-in scenario, so the listing is checked against
+// the rules rather than against itself.
+TEST_F(InspectCommand, ListsTheCellFile) {
+    const Finished run = inspect(cellFileName, false);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind("cell file: 1021 cells (0 to 1020)\n", 0), 0u) << run.out.substr(0, 80);
+    expectLines(run.out, {
+                             "signal (kind 1): 19",
+                             "  cell 81 (4050 m): value1=32 value2=11 value3=0 value4=4",
+                             "  cell 93 (4650 m): value1=42 value2=11 value3=0 value4=8 signalTime=212",
+                             "  cell 699 (34950 m): value1=30 value2=0 value3=0 value4=0",
+                             "  cell 698 (34900 m): value1=30 value2=0 value3=0 value4=0",
+                             "  cell 674 (33700 m): value1=30 value2=0 value3=0 value4=0",
+                             "  cell 673 (33650 m): value1=1 value2=0 value3=0 value4=0",
+                             "  cell 670 (33500 m): value1=4 value2=0 value3=0 value4=0",
+                             "  cell 7 (350 m): value1=1010 value2=808 value3=606 value4=0",
+                             "  cell 14 (700 m): value1=1717 value2=1414 value3=1313 value4=22",
+                             "  cell 159 (7950 m): value1=4 value2=0 value3=0 value4=0",
+                             "code point (kind 12): 3",
+                             "  cell 680 (34000 m): value1=180 value2=0 value3=0 value4=0",
+                             "  cell 687 (34350 m): value1=180 value2=0 value3=0 value4=0",
+                             "  cell 693 (34650 m): value1=180 value2=0 value3=0 value4=0",
+                             "location board (kind 14): 18",
+                             "  cell 26 (1300 m): value1=80 value2=0 value3=0 value4=0",
+                             "  cell 79: 41",
+                             "  cell 73: 44",
+                             "line speed (km/h / 5): 0-21=10 22-481=17 482-567=24 568-1017=17 1018-1020=0",
+                             "adhesion: 0-1017=100 1018-1020=0",
+                             "mountain type: 0-1020=0",
+                         });
+    EXPECT_EQ(run.out.find("gradient (per mille + 100): 0-21=99 "), run.out.find("gradient")) << "first gradient run";
+}
+
+TEST_F(InspectCommand, ListsTheScenarioTable) {
+    const Finished run = inspect(scenarioTableName, false);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("scenario table: 87 entries\n", 0), 0u);
+    expectLines(run.out,
+                {
+                    "entry 4 (station): kind=12 longA=7600 longB=8000 longC=7800 byteA=0 text=\"casale ronchi\" intA=1 "
+                    "intB=1 intC=2 intD=1 intE=1 byteB=0 byteC=90 byteD=0 byteE=0 longD=48480",
+                    "entry 80 (location board): kind=0 longA=0 longB=0 longC=0 byteA=0 text=\"(FERMATA 1)\" intA=0 "
+                    "intB=0 intC=0 intD=0 intE=0 byteB=0 byteC=0 byteD=0 byteE=0 longD=0",
+                    "entry 84 (train and route): kind=0 longA=80 longB=44000 longC=3 byteA=0 text=\"\" intA=0 intB=0 "
+                    "intC=0 intD=0 intE=0 byteB=0 byteC=0 byteD=0 byteE=0 longD=0",
+                });
+    EXPECT_NE(run.out.find("entry 17 (station): kind=6 longA=45300 longB=46150 longC=46000 "), std::string::npos);
+    EXPECT_NE(run.out.find("entry 85 (line header): kind=0 longA=1 longB=15000 longC=5000 byteA=0 "
+                           "text=\"VELDRA PALV\" intA=610 "),
+              std::string::npos);
+    EXPECT_NE(run.out.find("entry 86 (train header): kind=0 longA=1000 longB=42000 longC=9 byteA=0 text=\"2638\" "
+                           "intA=0 intB=0 intC=13 intD=14 intE=30 "),
+              std::string::npos);
+    // Entries never filled are left out; 18 boards take 80 down to 63.
+    EXPECT_EQ(run.out.find("entry 0 "), std::string::npos);
+    EXPECT_EQ(run.out.find("entry 62 "), std::string::npos);
+    EXPECT_NE(run.out.find("entry 63 (location board)"), std::string::npos);
+}
+
+TEST_F(InspectCommand, ListsTheLineProfile) {
+    const Finished run = inspect(lineProfileName, false);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("line profile: 51001 metres per axis (0 to 51000)\n", 0), 0u);
+    expectLines(run.out, {
+                             "empty metres: 2",
+                             "  metre 0: (0 (integer), 0 (integer))",
+                             "  metre 1: (0 (integer), 1 (integer))",
+                             "  metre 2: (0, 2)",
+                             "  metre 50999: (empty, empty)",
+                             "  metre 51000: (empty, empty)",
+                         });
+}
+
+// Re-encoding the JSON by the byte layouts must give the file back: every
+// record and every field is there, in its width and order.
+void put(std::string& out, std::uint64_t v, int width) {
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+void putInt(std::string& out, const nlohmann::json& v, int width) {
+    put(out, static_cast<std::uint64_t>(v.get<std::int64_t>()), width);
+}
+
+std::string cellBytes(const nlohmann::json& doc) {
+    std::string out;
+    for (const auto& c : doc.at("cells")) {
+        putInt(out, c.at("kind"), 1);
+        for (const char* field : {"value1", "value2", "value3", "value4"}) putInt(out, c.at(field), 2);
+        for (const char* field : {"signalTime", "approachMark", "mountainType", "lineSpeed", "gradient", "adhesion"}) {
+            putInt(out, c.at(field), 1);
+        }
+    }
+    return out;
+}
+
+// JSON texts are UTF-8; the file holds one byte per character.
+std::string singleBytes(const std::string& utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+        } else {
+            const auto next = static_cast<unsigned char>(utf8.at(++i));
+            out.push_back(static_cast<char>(((b & 0x1F) << 6) | (next & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string tableBytes(const nlohmann::json& doc) {
+    std::string out;
+    for (const auto& e : doc.at("entries")) {
+        putInt(out, e.at("kind"), 1);
+        for (const char* field : {"longA", "longB", "longC"}) putInt(out, e.at(field), 4);
+        putInt(out, e.at("byteA"), 1);
+        const std::string text = singleBytes(e.at("text").get<std::string>());
+        put(out, text.size(), 2);
+        out += text;
+        for (const char* field : {"intA", "intB", "intC", "intD", "intE"}) putInt(out, e.at(field), 2);
+        for (const char* field : {"byteB", "byteC", "byteD", "byteE"}) putInt(out, e.at(field), 1);
+        putInt(out, e.at("longD"), 4);
+    }
+    return out;
+}
+
+std::string profileBytes(const nlohmann::json& doc) {
+    std::string out;
+    for (const char* axis : {"first", "second"}) {
+        for (const auto& v : doc.at(axis)) {
+            if (v.is_null()) {
+                put(out, 0, 2);
+            } else if (v.is_object()) {
+                put(out, 2, 2);
+                putInt(out, v.at("integer"), 2);
+            } else {
+                put(out, 5, 2);
+                put(out, std::bit_cast<std::uint64_t>(v.get<double>()), 8);
+            }
+        }
+    }
+    return out;
+}
+
+TEST_F(InspectCommand, JsonHoldsEveryRecordAndField) {
+    struct Case {
+        std::string file;
+        const char* kind;
+        std::string (*encode)(const nlohmann::json&);
+    };
+    const Case cases[] = {
+        {cellFileName, "cells", cellBytes},
+        {scenarioTableName, "scenarioTable", tableBytes},
+        {lineProfileName, "lineProfile", profileBytes},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Finished run = inspect(c.file, true);
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        ASSERT_EQ(run.out.find('\n'), run.out.size() - 1) << "not one line";
+        const nlohmann::json doc = nlohmann::json::parse(run.out);
+        EXPECT_EQ(doc.at("kind"), c.kind);
+        EXPECT_EQ(c.encode(doc), bytes(c.file));
+    }
+    // The counts are the upper indices of the arrays.
+    EXPECT_EQ(nlohmann::json::parse(inspect(cellFileName, true).out).at("cellCount"), 1020);
+    EXPECT_EQ(nlohmann::json::parse(inspect(lineProfileName, true).out).at("profileLength"), 51000);
+}
+
+// Every length that does not fit is refused before anything is printed.
+TEST_F(InspectCommand, FilesThatDoNotFitTheirLayoutAreRefused) {
+    const std::string cells = bytes(cellFileName);
+    const std::string table = bytes(scenarioTableName);
+    const std::string profile = bytes(lineProfileName);
+    std::string hugeText = table;
+    hugeText[14] = '\xFF';  // entry 0's text length: 65535 bytes that are not there
+    hugeText[15] = '\xFF';
+    std::string unknownType = profile;
+    unknownType[0] = '\x07';
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"cell file one byte short", "x.dat", cells.substr(0, cells.size() - 1)},
+        {"cell file one byte long", "x.dat", cells + '\0'},
+        {"cell file shorter than a record", "x.dat", cells.substr(0, 14)},
+        {"table one byte short", "x.sim", table.substr(0, table.size() - 1)},
+        {"table cut inside a text", "x.sim", table.substr(0, 36)},
+        {"table one byte long", "x.sim", table + '\0'},
+        {"table empty", "x.sim", ""},
+        {"table text longer than the file", "x.sim", hugeText},
+        {"profile cut inside a type code", "x_linea.dat", profile.substr(0, profile.size() - 1)},
+        {"profile cut inside a double", "x_linea.dat", profile.substr(0, 4 + 4 + 5)},
+        {"profile with an odd number of elements", "x_linea.dat", profile.substr(0, profile.size() - 2)},
+        {"profile with an unknown type code", "x_linea.dat", unknownType},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file(c.file), c.content);
+        for (const bool json : {false, true}) {
+            std::vector<std::string> args{"inspect"};
+            if (json) args.push_back("--json");
+            args.push_back(c.file);
+            const Finished run = runTool(args, folder.path());
+            EXPECT_EQ(run.exitStatus, 2);
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find("does not fit its layout"), std::string::npos) << run.err;
+        }
+    }
+}
+
+// Whatever the compile writes, inspect reads, also after a compile that
+// stopped before sizing the cells.
+TEST(InspectCompiledFiles, EveryFileACompileWritesCanBeRead) {
+    const std::string line = sb::scenario::builtInLineSourceText();
+    const std::string train = sb::scenario::builtInTrainSourceText();
+    struct Case {
+        const char* name;
+        std::string line;
+        std::string train;
+    };
+    const Case cases[] = {
+        {"no [generale] in the line file", "[fine]\r\n", train},
+        {"line file abandoned after the header", replaced(line, "9 codici", "codici"), train},
+        {"failure handler", line, replaced(train, "[fine]\r\n", "segnale, 3000\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file("line.txt"), c.line);
+        sbtest::writeFile(folder.file("train.txt"), c.train);
+        ASSERT_EQ(runTool({"compile", "line.txt", "train.txt"}, folder.path()).exitStatus, 1);
+        for (const std::string& name : {lineProfileName, scenarioTableName, cellFileName}) {
+            for (const bool json : {false, true}) {
+                std::vector<std::string> args{"inspect"};
+                if (json) args.push_back("--json");
+                args.push_back(name);
+                const Finished run = runTool(args, folder.path());
+                EXPECT_EQ(run.exitStatus, 0) << name << ": " << run.err;
+            }
+        }
+    }
+}
+
+}  // namespace
