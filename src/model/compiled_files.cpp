@@ -1,5 +1,7 @@
 #include "model/compiled_files.h"
 
+#include <bit>
+
 #include "model/byte_writer.h"
 
 namespace sb {
@@ -43,15 +45,6 @@ void writeEntry(ByteWriter& w, const ScenarioEntry& e) {
     w.i32(e.longD);
 }
 
-void writeProfileElement(ByteWriter& w, const ProfileValue& v) {
-    w.u16(static_cast<std::uint16_t>(v.type));
-    switch (v.type) {
-        case ProfileType::Empty: break;
-        case ProfileType::Integer: w.i16(static_cast<std::int16_t>(v.value)); break;
-        case ProfileType::Double: w.f64(v.value); break;
-    }
-}
-
 }  // namespace
 
 std::string cellFileBytes(const RouteModel& model) {
@@ -69,15 +62,30 @@ std::string scenarioTableBytes(const RouteModel& model) {
 }
 
 std::string lineProfileBytes(const LineProfile& profile) {
-    ByteWriter w;
-    if (!profile.allocated()) return w.take();
-    const std::int64_t last = profile.lastMetre();
-    w.reserve(static_cast<std::size_t>(2 * (last + 1)) * 10);
-    // All first coordinates, then all second coordinates.
-    for (int axis = 0; axis <= 1; ++axis) {
-        for (std::int64_t m = 0; m <= last; ++m) writeProfileElement(w, profile.at(m, axis));
+    if (!profile.allocated()) return {};
+    const std::vector<ProfileType>& types = profile.types();
+    const std::vector<double>& values = profile.values();
+    // The exact size first, then each element in place: the profile file of a
+    // long route holds millions of elements.
+    std::size_t size = 0;
+    for (const ProfileType type : types) {
+        size += 2 + (type == ProfileType::Integer ? 2 : type == ProfileType::Double ? 8 : 0);
     }
-    return w.take();
+    std::string bytes(size, '\0');
+    std::size_t at = 0;
+    const auto put = [&](std::uint64_t v, int count) {
+        for (int i = 0; i < count; ++i) bytes[at++] = static_cast<char>((v >> (8 * i)) & 0xFFu);
+    };
+    // The arrays hold all first coordinates, then all second coordinates.
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        put(static_cast<std::uint16_t>(types[i]), 2);
+        if (types[i] == ProfileType::Integer) {
+            put(static_cast<std::uint16_t>(static_cast<std::int16_t>(values[i])), 2);
+        } else if (types[i] == ProfileType::Double) {
+            put(std::bit_cast<std::uint64_t>(values[i]), 8);
+        }
+    }
+    return bytes;
 }
 
 void appendCell(std::string& out, const RouteCell& cell) {

@@ -109,6 +109,11 @@ public:
     void setInteger(std::int64_t metre, int axis, std::int16_t value);
     void setDouble(std::int64_t metre, int axis, double value);
 
+    // Whole columns, axis 0 then axis 1, each metre 0..lastMetre: the order
+    // of the profile file, for the serializer.
+    const std::vector<ProfileType>& types() const { return types_; }
+    const std::vector<double>& values() const { return values_; }
+
 private:
     std::size_t index(std::int64_t metre, int axis) const;
 

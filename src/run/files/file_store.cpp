@@ -1,5 +1,6 @@
 #include "run/files/file_store.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -149,7 +150,8 @@ void ReplaceGroup::commit() {
         const Staged s = staged_.front();
         staged_.erase(staged_.begin());
         renameInto(s.temporary, s.target);
-        folders.push_back(folderOf(s.target));
+        const std::string folder = folderOf(s.target);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
     }
     for (const std::string& folder : folders) syncFolder(folder);
 }
