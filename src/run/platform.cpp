@@ -1,5 +1,7 @@
 #include "run/platform.h"
 
+#include "run/desktop_platform.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,8 +14,6 @@ namespace sb::run {
 
 namespace {
 
-constexpr int fatalExitStatus = 3;
-
 [[noreturn]] void endProcessNow(int status) {
     // Immediate termination: no destructors or exit handlers run, as when the
     // user closes the error box.
@@ -22,22 +22,24 @@ constexpr int fatalExitStatus = 3;
 
 }  // namespace
 
+std::string errorePrompt(const std::string& a) { return " Errore n. " + a; }
+
 ConsolePlatform::ConsolePlatform(std::ostream& err, ExitHook exitHook) : err_(err), exitHook_(std::move(exitHook)) {}
 
 void ConsolePlatform::showStatus() { err_ << "Attendere\n" << std::flush; }
 
 void ConsolePlatform::errore(const std::string& a) {
-    err_ << " Errore n. " << a << '\n' << std::flush;
-    if (exitHook_) exitHook_(fatalExitStatus);
+    err_ << errorePrompt(a) << '\n' << std::flush;
+    if (exitHook_) exitHook_(erroreExitStatus);
     // A hook that returns must not let errore return.
-    endProcessNow(fatalExitStatus);
+    endProcessNow(erroreExitStatus);
 }
 
 void ConsolePlatform::report(std::string_view line) { err_ << line << '\n' << std::flush; }
 
 std::unique_ptr<Platform> makePlatform() {
-    // The desktop status window will be chosen here (when built with it and a
-    // display is available); until then every run uses the console.
+    // A user who started the program from a desktop has no console to read.
+    if (std::unique_ptr<Platform> desktop = openDesktopPlatform(std::cerr)) return desktop;
     return std::make_unique<ConsolePlatform>(std::cerr);
 }
 
@@ -48,7 +50,7 @@ std::string folderOf(std::string_view path) {
     return std::string(path.substr(0, slash));
 }
 
-std::string executableFolder() {
+std::string executablePath() {
     // The link's target length is unknown in advance; grow until it fits.
     std::vector<char> buffer(256);
     while (true) {
@@ -58,10 +60,12 @@ std::string executableFolder() {
                                      std::strerror(errno));
         }
         if (static_cast<std::size_t>(got) < buffer.size()) {
-            return folderOf(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+            return std::string(buffer.data(), static_cast<std::size_t>(got));
         }
         buffer.resize(buffer.size() * 2);
     }
 }
+
+std::string executableFolder() { return folderOf(executablePath()); }
 
 }  // namespace sb::run

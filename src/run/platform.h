@@ -10,8 +10,14 @@
 
 namespace sb::run {
 
-// What the run needs from the machine it runs on. The console layer is the
-// only one today; a desktop window comes in behind the same interface.
+// The status errore ends the process with, on every layer.
+inline constexpr int erroreExitStatus = 3;
+
+// " Errore n. " followed by a: the prompt of errore on every layer.
+std::string errorePrompt(const std::string& a);
+
+// What the run needs from the machine it runs on: the console, or the desktop
+// window when there is a display (desktop_platform.h).
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -47,15 +53,19 @@ private:
     ExitHook exitHook_;
 };
 
-// Picks the platform layer for this process.
+// Picks the platform layer for this process: the desktop window when this
+// build has it and a display opens, the console on standard error otherwise.
 std::unique_ptr<Platform> makePlatform();
 
 // The folder part of a path: "/a/b/prog" gives "/a/b", "/prog" gives "/",
 // a bare name gives ".".
 std::string folderOf(std::string_view path);
 
-// The folder that holds the running executable (symbolic links resolved).
+// The path of the running executable (symbolic links resolved).
 // Throws std::runtime_error when the system cannot tell.
+std::string executablePath();
+
+// The folder that holds the running executable. Throws as executablePath.
 std::string executableFolder();
 
 }  // namespace sb::run

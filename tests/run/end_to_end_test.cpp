@@ -9,7 +9,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "desktop_session.h"
 #include "run_files.h"
 #include "support/test_support.h"
 
@@ -28,6 +30,11 @@ Finished runProgram(const std::string& program, const std::string& workingFolder
     sbtest::TempFolder capture;
     const std::string outPath = capture.file("stdout");
     const std::string errPath = capture.file("stderr");
+    // These runs are about the console layer, even on a desktop.
+    const std::vector<std::string> env = desktoptest::environmentWith({{"DISPLAY", std::nullopt}});
+    std::vector<char*> envp;
+    for (const std::string& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
     const pid_t child = ::fork();
     if (child < 0) throw std::runtime_error("cannot fork");
     if (child == 0) {
@@ -39,7 +46,8 @@ Finished runProgram(const std::string& program, const std::string& workingFolder
             ::chdir(workingFolder.c_str()) != 0) {
             ::_exit(126);
         }
-        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        ::execve(program.c_str(), argv, envp.data());
         ::_exit(127);
     }
     int status = 0;

@@ -1,0 +1,25 @@
+// The desktop layer: the status window Form1 and the message box of errore,
+// for a user who started the program from a desktop and has no console.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+
+#include "run/platform.h"
+
+namespace sb::run {
+
+// The desktop layer when this build has it and a display opens (DISPLAY set
+// and the connection succeeds); nullptr otherwise, having printed nothing, so
+// the caller's console layer behaves exactly as without it.
+//
+// Its report() still writes one line to err; errore() writes its prompt there
+// too, then shows the message box and ends the process with status 3 once the
+// box is closed.
+//
+// Test only: SB_TEST_HOLD_WINDOW_MS=n keeps the painted status window up for n
+// milliseconds (at most a minute) before showStatus returns, so a test can
+// look at it before any file is written. Not meant for users.
+std::unique_ptr<Platform> openDesktopPlatform(std::ostream& err);
+
+}  // namespace sb::run
