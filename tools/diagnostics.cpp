@@ -6,29 +6,6 @@
 
 namespace sb::tool {
 
-bool codeHasPosition(std::int32_t code) {
-    switch (code) {
-        case error::boardCellTaken:
-        case error::codePointCellTaken:
-        case error::stationNotMultiple:
-        case error::stationLengthNotMultiple:
-        case error::noCellBeforeSignal:
-        case error::noCellBeforeRestriction:
-        case error::noCellInsideRestriction:
-        case error::beyondCells:
-        case error::signalCellTaken:
-        case error::warningCellTaken:
-        case error::restrictionStartTaken:
-        case error::restrictionEndTaken:
-        case error::approachMarkerTaken:
-        case error::indicatorCellTaken:
-        case error::stationsTooClose:
-            return true;
-        default:
-            return false;
-    }
-}
-
 namespace {
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -60,7 +37,7 @@ std::string diagnosticLine(const RouteModel& model, const SourcePaths& paths) {
         out << ": ";
     }
     out << "error " << model.errorCode;
-    if (codeHasPosition(model.errorCode)) out << " at " << model.errorPosition << " m";
+    if (error::hasPosition(model.errorCode)) out << " at " << model.errorPosition << " m";
     out << ": " << error::cause(model.errorCode);
     if (!origin.detail.empty()) out << " (" << withAuthorsNames(origin.detail, paths) << ")";
     return out.str();

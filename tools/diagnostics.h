@@ -17,9 +17,6 @@ struct SourcePaths {
     std::string trainSource;
 };
 
-// Whether a code comes with a position in metres.
-bool codeHasPosition(std::int32_t code);
-
 // The diagnostic line for a model's errorCode; empty when it is 0.
 std::string diagnosticLine(const RouteModel& model, const SourcePaths& paths);
 

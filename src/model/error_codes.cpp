@@ -35,4 +35,27 @@ std::string_view cause(std::int32_t code) {
     }
 }
 
+bool hasPosition(std::int32_t code) {
+    switch (code) {
+        case boardCellTaken:
+        case codePointCellTaken:
+        case stationNotMultiple:
+        case stationLengthNotMultiple:
+        case noCellBeforeSignal:
+        case noCellBeforeRestriction:
+        case noCellInsideRestriction:
+        case beyondCells:
+        case signalCellTaken:
+        case warningCellTaken:
+        case restrictionStartTaken:
+        case restrictionEndTaken:
+        case approachMarkerTaken:
+        case indicatorCellTaken:
+        case stationsTooClose:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace sb::error

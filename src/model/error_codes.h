@@ -37,4 +37,8 @@ inline constexpr std::int32_t badCurve = 103;
 // One-line cause of a code, for messages; empty for codes not in use.
 std::string_view cause(std::int32_t code);
 
+// Whether errorPosition belongs to the code (for the others it is left as
+// it was and means nothing).
+bool hasPosition(std::int32_t code);
+
 }  // namespace sb::error

@@ -44,7 +44,7 @@ std::string failureLine(std::string_view step, std::string_view kind, std::strin
 std::string describeCompileError(std::int32_t errorCode, std::int32_t errorPosition) {
     std::string line(programName);
     line += "the compile recorded error " + std::to_string(errorCode);
-    if (errorPosition != 0) line += " at position " + std::to_string(errorPosition);
+    if (error::hasPosition(errorCode)) line += " at position " + std::to_string(errorPosition);
     const std::string_view cause = error::cause(errorCode);
     if (!cause.empty()) {
         line += ": ";

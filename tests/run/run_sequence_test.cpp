@@ -108,7 +108,9 @@ TEST(RunSequence, ACompileErrorIsOneLineWithCodePositionAndCause) {
         {13, 34850, "scenario-builder: the compile recorded error 13 at position 34850: " + noCell +
                         " (compiled files written)"},
         {101, 0, "scenario-builder: the compile recorded error 101: " + missing + " (compiled files written)"},
-        {-7, 50, "scenario-builder: the compile recorded error -7 at position 50 (compiled files written)"},
+        // A code whose position is left as it was names none, even when one is set.
+        {2, 1900, "scenario-builder: the compile recorded error 2: " + std::string(sb::error::cause(2)) +
+                      " (compiled files written)"},
     };
     for (const auto& c : cases) EXPECT_EQ(sb::run::describeCompileError(c.code, c.position), c.line);
 }
