@@ -23,29 +23,9 @@ void LineProfile::clear() {
     allocated_ = false;
 }
 
-std::size_t LineProfile::index(std::int64_t metre, int axis) const {
-    if (!allocated_ || metre < 0 || metre > lastMetre_ || axis < 0 || axis > 1) {
-        throw RunTimeFailure("line profile element (" + std::to_string(metre) + ", " + std::to_string(axis) +
-                             ") is outside the profile");
-    }
-    return static_cast<std::size_t>(axis) * (static_cast<std::size_t>(lastMetre_) + 1) + static_cast<std::size_t>(metre);
-}
-
-ProfileValue LineProfile::at(std::int64_t metre, int axis) const {
-    const std::size_t i = index(metre, axis);
-    return ProfileValue{types_[i], values_[i]};
-}
-
-void LineProfile::setInteger(std::int64_t metre, int axis, std::int16_t value) {
-    const std::size_t i = index(metre, axis);
-    types_[i] = ProfileType::Integer;
-    values_[i] = value;
-}
-
-void LineProfile::setDouble(std::int64_t metre, int axis, double value) {
-    const std::size_t i = index(metre, axis);
-    types_[i] = ProfileType::Double;
-    values_[i] = value;
+void LineProfile::outsideProfile(std::int64_t metre, int axis) {
+    throw RunTimeFailure("line profile element (" + std::to_string(metre) + ", " + std::to_string(axis) +
+                         ") is outside the profile");
 }
 
 std::int64_t pointCell(std::int64_t p) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(p) / 50.0 + 1.0)); }

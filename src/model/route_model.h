@@ -105,9 +105,21 @@ public:
     std::int32_t lastMetre() const { return lastMetre_; }
 
     // Checked access: a metre or axis outside the array is a run-time failure.
-    ProfileValue at(std::int64_t metre, int axis) const;
-    void setInteger(std::int64_t metre, int axis, std::int16_t value);
-    void setDouble(std::int64_t metre, int axis, double value);
+    // Defined here so the per-metre loops of a long route stay inline.
+    ProfileValue at(std::int64_t metre, int axis) const {
+        const std::size_t i = index(metre, axis);
+        return ProfileValue{types_[i], values_[i]};
+    }
+    void setInteger(std::int64_t metre, int axis, std::int16_t value) {
+        const std::size_t i = index(metre, axis);
+        types_[i] = ProfileType::Integer;
+        values_[i] = value;
+    }
+    void setDouble(std::int64_t metre, int axis, double value) {
+        const std::size_t i = index(metre, axis);
+        types_[i] = ProfileType::Double;
+        values_[i] = value;
+    }
 
     // Whole columns, axis 0 then axis 1, each metre 0..lastMetre: the order
     // of the profile file, for the serializer.
@@ -115,7 +127,12 @@ public:
     const std::vector<double>& values() const { return values_; }
 
 private:
-    std::size_t index(std::int64_t metre, int axis) const;
+    std::size_t index(std::int64_t metre, int axis) const {
+        if (!allocated_ || metre < 0 || metre > lastMetre_ || axis < 0 || axis > 1) outsideProfile(metre, axis);
+        return static_cast<std::size_t>(axis) * (static_cast<std::size_t>(lastMetre_) + 1) +
+               static_cast<std::size_t>(metre);
+    }
+    [[noreturn]] static void outsideProfile(std::int64_t metre, int axis);
 
     bool allocated_ = false;
     std::int32_t lastMetre_ = -1;

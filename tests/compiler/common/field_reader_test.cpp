@@ -54,6 +54,13 @@ const NumberCase kNumbers[] = {
     {"256", Width::Byte, false, 0},
     {"-0.5", Width::Byte, true, 0},
     {"-1", Width::Byte, false, 0},
+    // Exponents: too large for any field fails, too small reads as zero.
+    {"2.5e2", Width::Long, true, 250},
+    {"1e400", Width::Long, false, 0},
+    {"-1e400", Width::Long, false, 0},
+    {"1.8e308", Width::Long, false, 0},
+    {"1e-400", Width::Long, true, 0},
+    {"-1e-400", Width::Long, true, 0},
     // Not a decimal number at all.
     {"", Width::Long, false, 0},
     {"abc", Width::Long, false, 0},

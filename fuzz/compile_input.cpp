@@ -1,0 +1,51 @@
+#include "compile_input.h"
+
+#include <string>
+#include <string_view>
+
+#include "compiler/common/source_files.h"
+#include "compiler/compile_driver.h"
+#include "model/compiled_files.h"
+#include "model/file_names.h"
+#include "model/route_model.h"
+
+namespace {
+
+const std::string lineName = "F";
+const std::string trainNumber = "1";
+
+// Keeps the serializers' output observable so none of the work is dropped.
+volatile std::size_t sink = 0;
+
+}  // namespace
+
+void compileFuzzInput(const std::uint8_t* data, std::size_t size) {
+    using namespace sb;
+    const std::uint8_t flags = size > 0 ? data[0] : 0;
+    const std::string_view rest =
+        size > 0 ? std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1) : std::string_view();
+    const std::size_t split = rest.find('\0');
+    const std::string_view lineText = rest.substr(0, split);
+    const std::string_view trainText = split == std::string_view::npos ? std::string_view() : rest.substr(split + 1);
+
+    // A fresh model each time: a compile that never sizes the cells would
+    // otherwise see the previous input's cells.
+    RouteModel model;
+    model.lineName = lineName;
+    model.trainNumber = trainNumber;
+    MemorySources sources;
+    if ((flags & sb::fuzz::withoutLineSourceFlag) == 0) {
+        sources.files[names::lineSource(model.lineName)] = std::string(lineText);
+    }
+    if ((flags & sb::fuzz::withoutTrainSourceFlag) == 0) {
+        sources.files[names::trainSource(model.lineName, model.trainNumber)] = std::string(trainText);
+    }
+    const std::int32_t withProfile = (flags & sb::fuzz::withoutProfileFlag) != 0 ? 0 : 1;
+
+    const CompileOutcome outcome = compileModel(model, withProfile, sources);
+    if (!outcome.fatal.empty()) return;
+
+    sink = sink + cellFileBytes(model).size();
+    sink = sink + scenarioTableBytes(model).size();
+    sink = sink + lineProfileBytes(model.lineProfile).size();
+}
