@@ -74,10 +74,10 @@ std::string timeCell(const TimetableRow& row) {
 
 std::string timetableLine(const TimetableRow& row) {
     const std::string limit = row.speedLimit != 0 ? rightAligned(row.speedLimit, 4) + " " : "     ";
-    const std::string rs = row.rs != 0 ? " " + padLeft(std::to_string(row.rs), 2) + "  " : "     ";
-    const std::string rec = row.rec.empty() ? "     " : " " + std::string(row.rec) + " ";
-    return " |" + limit + "|     |" + padLeft(kilometre(row.metres), 9) + " |" + rs + "|" +
-           padRight(" " + std::string(row.name), 28) + "|" + timeCell(row) + "|" + rec + "|";
+    const std::string rs = row.rs != 0 ? std::string(" ") + padLeft(std::to_string(row.rs), 2) + "  " : "     ";
+    const std::string rec = row.rec.empty() ? "     " : std::string(" ") + std::string(row.rec) + " ";
+    return std::string(" |") + limit + "|     |" + padLeft(kilometre(row.metres), 9) + " |" + rs + "|" +
+           padRight(std::string(" ") + std::string(row.name), 28) + "|" + timeCell(row) + "|" + rec + "|";
 }
 
 }  // namespace

@@ -93,7 +93,10 @@ std::string stationLine(const Station& s) {
                                               s.codeA1,   s.codeA2, s.codeA3, s.codeB1,   s.codeB2, s.codeB3,
                                               s.stopTime, s.hours,  s.minutes, s.seconds};
     std::string line = "stazione";
-    for (std::size_t i = 0; i < values.size(); ++i) line += "," + rightAligned(values[i], widths[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        line += ',';
+        line += rightAligned(values[i], widths[i]);
+    }
     line += ", ";
     line += s.name;
     return line;

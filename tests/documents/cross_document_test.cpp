@@ -214,7 +214,10 @@ std::string boardName(const std::string& label) {
     std::string name;
     static const std::regex part(R"(\(([^)]*)\))");
     for (auto it = std::sregex_iterator(label.begin(), label.end(), part); it != std::sregex_iterator(); ++it)
-        name += (name.empty() ? "" : " ") + trim((*it)[1]);
+    {
+        if (!name.empty()) name += ' ';
+        name += trim((*it)[1]);
+    }
     return name;
 }
 

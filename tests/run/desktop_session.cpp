@@ -185,7 +185,8 @@ VirtualDisplay::VirtualDisplay() {
         stop(pid_, SIGKILL);
         throw std::runtime_error("Xvfb did not come up:\n" + sbtest::readFile(log));
     }
-    name_ = ":" + trimmed(number);
+    name_ = trimmed(number);
+    name_.insert(name_.begin(), ':');
 }
 
 VirtualDisplay::~VirtualDisplay() { stop(pid_, SIGTERM); }

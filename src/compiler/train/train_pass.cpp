@@ -57,8 +57,8 @@ private:
         const bool carriedOver = code == carriedCode_ && code != 0 && before.sourceFile != sourceName_;
         stop(Flow::Abandon, code, position);
         if (carriedOver) {
-            model_.errorOrigin.detail = "recorded by the line source at " + before.sourceFile +
-                                        (before.line > 0 ? ":" + std::to_string(before.line) : std::string()) +
+            model_.errorOrigin.detail = std::string("recorded by the line source at ") + before.sourceFile +
+                                        (before.line > 0 ? std::string(":") + std::to_string(before.line) : std::string()) +
                                         "; the train pass stops at its first signal or restriction row";
         }
         return Flow::Abandon;

@@ -54,7 +54,9 @@ void syncFolder(const std::string& folder) {
 
 // Writes content to a fresh temporary file beside target and flushes it.
 std::string writeTemporary(const std::string& target, std::string_view content) {
-    std::string pattern = joinPath(folderOf(target), "." + nameOf(target) + ".tmp-XXXXXX");
+    std::string temporaryName(".");
+    temporaryName.append(nameOf(target)).append(".tmp-XXXXXX");
+    std::string pattern = joinPath(folderOf(target), temporaryName);
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const int fd = ::mkstemp(buffer.data());
