@@ -2,9 +2,7 @@
 // own, started from somewhere else.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,45 +18,12 @@ namespace {
 using namespace runtest;
 namespace fs = std::filesystem;
 
-struct Finished {
-    int exitStatus = -1;  // -1 when the program did not exit normally
-    std::string out;
-    std::string err;
-};
+using sbtest::Finished;
 
 Finished runProgram(const std::string& program, const std::string& workingFolder) {
-    sbtest::TempFolder capture;
-    const std::string outPath = capture.file("stdout");
-    const std::string errPath = capture.file("stderr");
     // These runs are about the console layer, even on a desktop.
     const std::vector<std::string> env = desktoptest::environmentWith({{"DISPLAY", std::nullopt}});
-    std::vector<char*> envp;
-    for (const std::string& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
-    envp.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) throw std::runtime_error("cannot fork");
-    if (child == 0) {
-        // Only async-signal-safe calls between fork and exec.
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int none = ::open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || none < 0 || ::dup2(none, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-            ::chdir(workingFolder.c_str()) != 0) {
-            ::_exit(126);
-        }
-        char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        ::execve(program.c_str(), argv, envp.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) throw std::runtime_error("waitpid failed");
-    }
-    Finished finished;
-    if (WIFEXITED(status)) finished.exitStatus = WEXITSTATUS(status);
-    finished.out = sbtest::readFile(outPath);
-    finished.err = sbtest::readFile(errPath);
-    return finished;
+    return sbtest::runProcess(program, {}, workingFolder, &env);
 }
 
 // A copy of the built program in a fresh folder.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace sbtest {
 
@@ -24,5 +25,18 @@ private:
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
+
+// What a finished child process left: its exit status (-1 when it did not
+// exit normally) and everything it wrote on stdout and stderr.
+struct Finished {
+    int exitStatus = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with arguments in a working folder, standard input from
+// /dev/null, with the given environment or, without one, this process's own.
+Finished runProcess(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& workingFolder, const std::vector<std::string>* environment = nullptr);
 
 }  // namespace sbtest

@@ -2,11 +2,6 @@
 // folder, and what comes back on stdout, stderr and the exit status.
 #pragma once
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,47 +10,8 @@
 
 namespace tooltest {
 
-struct Finished {
-    int exitStatus = -1;  // -1 when the process did not exit normally
-    std::string out;
-    std::string err;
-};
-
-inline Finished runProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& workingFolder) {
-    sbtest::TempFolder capture;
-    const std::string outPath = capture.file("stdout");
-    const std::string errPath = capture.file("stderr");
-    std::vector<std::string> argv{program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (std::string& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-
-    const pid_t child = ::fork();
-    if (child < 0) throw std::runtime_error("cannot fork");
-    if (child == 0) {
-        // Only async-signal-safe calls between fork and exec.
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int none = ::open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || none < 0 || ::dup2(none, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-            ::chdir(workingFolder.c_str()) != 0) {
-            ::_exit(126);
-        }
-        ::execv(program.c_str(), raw.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) throw std::runtime_error("waitpid failed");
-    }
-    Finished finished;
-    if (WIFEXITED(status)) finished.exitStatus = WEXITSTATUS(status);
-    finished.out = sbtest::readFile(outPath);
-    finished.err = sbtest::readFile(errPath);
-    return finished;
-}
+using sbtest::Finished;
+using sbtest::runProcess;
 
 inline Finished runTool(const std::vector<std::string>& args, const std::string& workingFolder) {
     return runProcess(SB_TOOL_PATH, args, workingFolder);
