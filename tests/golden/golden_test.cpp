@@ -47,6 +47,13 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+// The SHA-256 of a file, as coreutils prints it: pins every compiled byte.
+std::string sha256Of(const std::string& path) {
+    const tooltest::Finished sum = sbtest::runProcess("/usr/bin/sha256sum", {path}, ".");
+    if (sum.exitStatus != 0 || sum.out.size() < 64) return "unavailable: " + sum.err;
+    return sum.out.substr(0, 64);
+}
+
 // Compiles the case in a scratch folder and describes everything that came out.
 std::string outcomeOf(const fs::path& caseFolder) {
     sbtest::TempFolder work;
@@ -94,6 +101,7 @@ std::string outcomeOf(const fs::path& caseFolder) {
     for (const std::string& name : written) {
         const std::string path = "out/" + name;
         text << "\n== " << name << " (" << fs::file_size(work.file(path)) << " bytes) ==\n";
+        text << "sha256: " << sha256Of(work.file(path)) << '\n';
         const tooltest::Finished listing = tooltest::runTool({"inspect", path}, work.path());
         if (listing.exitStatus != 0) text << "inspect exit status " << listing.exitStatus << ": " << listing.err;
         text << listing.out;

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,35 @@ TEST(EndToEnd, ASecondRunReplacesLongerOldFilesCompletely) {
     EXPECT_EQ(sbtest::readFile(program.file(scenarioTable)), firstTable);
     EXPECT_EQ(sbtest::readFile(program.file(cells)), firstCells);
     EXPECT_EQ(sbtest::readFile(program.file(lineProfile)), firstProfile);
+}
+
+// The SHA-256 that the built-in golden case records for each compiled file.
+std::map<std::string, std::string> goldenHashes() {
+    const std::string expected =
+        sbtest::readFile(std::string(SB_SOURCE_DIR) + "/tests/golden/cases/builtin/expected.txt");
+    std::map<std::string, std::string> hashes;
+    std::istringstream in(expected);
+    std::string name;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("== ", 0) == 0) name = line.substr(3, line.find(" (") - 3);
+        if (line.rfind("sha256: ", 0) == 0) hashes[name] = line.substr(8);
+    }
+    return hashes;
+}
+
+// The program's own run and the golden compile of the exported sources agree
+// on every byte of the compiled files.
+TEST(EndToEnd, CompiledFilesMatchTheBuiltInGoldenHashes) {
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    expectCleanRun(runProgram(program.path(), elsewhere.path()));
+    const std::map<std::string, std::string> hashes = goldenHashes();
+    ASSERT_EQ(hashes.size(), 3u);
+    for (const auto& [name, hash] : hashes) {
+        const Finished sum = sbtest::runProcess("/usr/bin/sha256sum", {program.file(name)}, elsewhere.path());
+        ASSERT_EQ(sum.exitStatus, 0) << sum.err;
+        EXPECT_EQ(sum.out.substr(0, 64), hash) << name;
+    }
 }
 
 void expectRunTimeFailure(const Finished& run, const std::string& named) {
