@@ -11,12 +11,13 @@
 #include <system_error>
 
 #include "bench_inputs.h"
-#include "compiler/compile_driver.h"
+#include "compiler/compile.h"
+#include "driver/compile_and_write.h"
 #include "heap_peak.h"
-#include "model/compiled_files.h"
+#include "format/compiled_files.h"
 #include "model/file_names.h"
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
 
 namespace {
 
@@ -38,11 +39,11 @@ const std::string& denseTrain() {
     return text;
 }
 const std::string& builtInLine() {
-    static const std::string text = scenario::builtInLineSourceText();
+    static const std::string text = builtin::builtInLineSourceText();
     return text;
 }
 const std::string& builtInTrain() {
-    static const std::string text = scenario::builtInTrainSourceText();
+    static const std::string text = builtin::builtInTrainSourceText();
     return text;
 }
 const std::string& emptyTrain() {
@@ -89,20 +90,20 @@ void produce(const RouteModel& model, Output output, const std::string& folder) 
     switch (output) {
         case Output::None: break;
         case Output::Serialize: {
-            if (model.withProfile != 0) benchmark::DoNotOptimize(lineProfileBytes(model.lineProfile));
-            benchmark::DoNotOptimize(scenarioTableBytes(model));
-            benchmark::DoNotOptimize(cellFileBytes(model));
+            if (model.withProfile) benchmark::DoNotOptimize(sb::format::lineProfileBytes(model.lineProfile));
+            benchmark::DoNotOptimize(sb::format::scenarioTableBytes(model.scenario));
+            benchmark::DoNotOptimize(sb::format::cellFileBytes(model.cells));
             break;
         }
         case Output::PlainWrite: {
-            if (model.withProfile != 0) {
-                writePlain(folder + "/" + names::lineProfileFile(model.lineName), lineProfileBytes(model.lineProfile));
+            if (model.withProfile) {
+                writePlain(folder + "/" + names::lineProfileFile(model.lineName), sb::format::lineProfileBytes(model.lineProfile));
             }
-            writePlain(folder + "/" + names::scenarioTableFile(model.lineName, model.trainNumber), scenarioTableBytes(model));
-            writePlain(folder + "/" + names::cellFile(model.lineName, model.trainNumber), cellFileBytes(model));
+            writePlain(folder + "/" + names::scenarioTableFile(model.lineName, model.trainNumber), sb::format::scenarioTableBytes(model.scenario));
+            writePlain(folder + "/" + names::cellFile(model.lineName, model.trainNumber), sb::format::cellFileBytes(model.cells));
             break;
         }
-        case Output::DurableWrite: writeCompiledFiles(model, folder); break;
+        case Output::DurableWrite: driver::writeCompiledFiles(model, folder); break;
     }
 }
 

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "compiler/common/source_files.h"
-#include "compiler/compile_driver.h"
-#include "model/compiled_files.h"
+#include "compiler/compile.h"
+#include "format/compiled_files.h"
 #include "model/file_names.h"
 #include "model/route_model.h"
 
@@ -45,7 +45,7 @@ void compileFuzzInput(const std::uint8_t* data, std::size_t size) {
     const CompileOutcome outcome = compileModel(model, withProfile, sources);
     if (!outcome.fatal.empty()) return;
 
-    sink = sink + cellFileBytes(model).size();
-    sink = sink + scenarioTableBytes(model).size();
-    sink = sink + lineProfileBytes(model.lineProfile).size();
+    sink = sink + sb::format::cellFileBytes(model.cells).size();
+    sink = sink + sb::format::scenarioTableBytes(model.scenario).size();
+    sink = sink + sb::format::lineProfileBytes(model.lineProfile).size();
 }

@@ -7,13 +7,13 @@
 #include <system_error>
 #include <vector>
 
-#include "compiler/compile_driver.h"
+#include "compiler/compile.h"
+#include "driver/compile_and_write.h"
+#include "files/file_store.h"
 #include "model/error_codes.h"
 #include "model/file_names.h"
-#include "run/files/file_store.h"
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
 #include "tools/diagnostics.h"
+#include "tools/exit_status.h"
 
 namespace sb::tool {
 
@@ -92,10 +92,10 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
         MemorySources sources;
         copySource(options.lineSource, paths.internalLineName, sources);
         copySource(options.trainSource, paths.internalTrainName, sources);
-        outcome = compileModel(model, options.withProfile ? 1 : 0, sources);
+        outcome = compileModel(model, options.withProfile, sources);
         if (outcome.fatal.empty()) {
             files::createFolder(options.outputFolder);
-            writeCompiledFiles(model, options.outputFolder);
+            driver::writeCompiledFiles(model, options.outputFolder);
         }
     } catch (const std::exception& failure) {
         err << "scenario-tool: " << failure.what() << '\n';
@@ -113,20 +113,6 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
 
     if (!outcome.fatal.empty()) return exitFatal;
     return model.errorCode == 0 ? exitOk : exitSourceError;
-}
-
-int runExport(const std::string& folder, std::ostream& err) {
-    try {
-        files::createFolder(folder);
-        files::replaceFile(files::joinPath(folder, names::lineSource(names::builtInLineName)),
-                           scenario::builtInLineSourceText());
-        files::replaceFile(files::joinPath(folder, names::trainSource(names::builtInLineName, names::builtInTrainNumber)),
-                           scenario::builtInTrainSourceText());
-    } catch (const std::exception& failure) {
-        err << "scenario-tool: " << failure.what() << '\n';
-        return exitUsage;
-    }
-    return exitOk;
 }
 
 }  // namespace sb::tool

@@ -4,7 +4,9 @@
 #include <iostream>
 
 #include "tools/compile_command.h"
-#include "tools/inspect.h"
+#include "tools/exit_status.h"
+#include "tools/export_command.h"
+#include "tools/inspect_command.h"
 
 int main(int argc, char** argv) {
     using namespace sb::tool;
@@ -28,11 +30,16 @@ int main(int argc, char** argv) {
     compileCommand->add_option("LINE_SOURCE", compile.lineSource, "Line source file")->required();
     compileCommand->add_option("TRAIN_SOURCE", compile.trainSource, "Train source file")->required();
 
-    std::string inspectPath;
-    bool inspectJson = false;
+    InspectOptions inspect;
+    std::string range;
     CLI::App* inspectCommand = app.add_subcommand("inspect", "Decode a compiled file");
-    inspectCommand->add_flag("--json", inspectJson, "Print every record and field as JSON");
-    inspectCommand->add_option("FILE", inspectPath, "Compiled file (_linea.dat, .sim or .dat)")->required();
+    auto* inspectJson = inspectCommand->add_flag("--json", inspect.json, "Print every record and field as JSON");
+    auto* inspectBytes =
+        inspectCommand->add_flag("--bytes", inspect.bytes, "Dump every field: offset, bytes in hex, record, field, value");
+    inspectCommand->add_option("--range", range, "With --bytes: only records FIRST to LAST (FIRST:LAST)")
+        ->needs(inspectBytes);
+    inspectJson->excludes(inspectBytes);
+    inspectCommand->add_option("FILE", inspect.path, "Compiled file (_linea.dat, .sim or .dat)")->required();
 
     try {
         app.parse(argc, argv);
@@ -50,5 +57,13 @@ int main(int argc, char** argv) {
         compile.withProfile = !noProfile;
         return runCompile(compile, std::cout, std::cerr);
     }
-    return runInspect(inspectPath, inspectJson, std::cout, std::cerr);
+    if (!range.empty()) {
+        const auto parsed = parseRange(range);
+        if (!parsed) {
+            std::cerr << "scenario-tool: --range takes FIRST:LAST, two record numbers with FIRST <= LAST\n";
+            return exitUsage;
+        }
+        inspect.range = *parsed;
+    }
+    return runInspect(inspect, std::cout, std::cerr);
 }

@@ -3,14 +3,14 @@
 
 #include <string>
 
-#include "scenario/text_lines.h"
+#include "text/text_lines.h"
 
 namespace sb::documents {
 
 // 46 empty lines, closed by the end marker.
-scenario::TextLines builtInNotes();
+text::TextLines builtInNotes();
 
 // Writes the notes file for lineName and trainNumber into folder.
-void dati_note(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
+void writeNotes(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
 
 }  // namespace sb::documents

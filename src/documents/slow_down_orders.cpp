@@ -16,10 +16,10 @@ constexpr std::size_t blankRowsAfterRestriction = 24;
 
 }  // namespace
 
-scenario::TextLines builtInSlowDownOrders() {
-    scenario::TextLines lines;
+text::TextLines builtInSlowDownOrders() {
+    text::TextLines lines;
     std::size_t count = 0;
-    const auto add = [&](std::string_view line) { scenario::appendLine(lines, count, line); };
+    const auto add = [&](std::string_view line) { text::appendLine(lines, count, line); };
     add("");
     add("                               Modulo M. 3");
     add("                           ORDINE DI RALLENTAMENTO");
@@ -45,12 +45,12 @@ scenario::TextLines builtInSlowDownOrders() {
     add(" D - Rallentamneto N. ... e N. ...  sono contigui");
     add(" C - Da rispettare dalle ore ....  alle ore ..... di tutti");
     add("     i giorni esclusi i seguenti:.........");
-    scenario::closeLines(lines, count);
+    text::closeLines(lines, count);
     return lines;
 }
 
-void dati_rallentamenti(const std::string& folder, const std::string& lineName, const std::string& trainNumber) {
-    scenario::writeTextLines(folder, names::slowDownOrders(lineName, trainNumber), builtInSlowDownOrders());
+void writeSlowDownOrders(const std::string& folder, const std::string& lineName, const std::string& trainNumber) {
+    text::writeTextLines(folder, names::slowDownOrders(lineName, trainNumber), builtInSlowDownOrders());
 }
 
 }  // namespace sb::documents

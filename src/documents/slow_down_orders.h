@@ -3,16 +3,16 @@
 
 #include <string>
 
-#include "scenario/text_lines.h"
+#include "text/text_lines.h"
 
 namespace sb::documents {
 
 // The 46 lines of the form, closed by the end marker. The texts inside it
 // (line, train number, restriction row) are fixed.
-scenario::TextLines builtInSlowDownOrders();
+text::TextLines builtInSlowDownOrders();
 
 // Writes the form for lineName and trainNumber into folder; the names only
 // choose the file name.
-void dati_rallentamenti(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
+void writeSlowDownOrders(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
 
 }  // namespace sb::documents

@@ -3,15 +3,15 @@
 #include <string_view>
 
 #include "model/file_names.h"
-#include "scenario/fixed_width.h"
+#include "text/fixed_width.h"
 
 namespace sb::documents {
 
 namespace {
 
-using scenario::padLeft;
-using scenario::padRight;
-using scenario::rightAligned;
+using text::padLeft;
+using text::padRight;
+using text::rightAligned;
 
 // One timetable point. Times are "hh.mm" or "hh.mm.ss"; an empty text leaves
 // its place blank. A passing point has only `passing`; the origin only a
@@ -82,10 +82,10 @@ std::string timetableLine(const TimetableRow& row) {
 
 }  // namespace
 
-scenario::TextLines builtInTrainSheet() {
-    scenario::TextLines lines;
+text::TextLines builtInTrainSheet() {
+    text::TextLines lines;
     std::size_t count = 0;
-    const auto add = [&](std::string_view line) { scenario::appendLine(lines, count, line); };
+    const auto add = [&](std::string_view line) { text::appendLine(lines, count, line); };
     add("");
     add("");
     add("  ___________________                                               ______________");
@@ -106,12 +106,12 @@ scenario::TextLines builtInTrainSheet() {
     for (std::size_t i = 0; i < blankRowCount; ++i) add(blankRow);
     add(closingRule);
     add("");
-    scenario::closeLines(lines, count);
+    text::closeLines(lines, count);
     return lines;
 }
 
-void dati_scheda(const std::string& folder, const std::string& lineName, const std::string& trainNumber) {
-    scenario::writeTextLines(folder, names::trainSheet(lineName, trainNumber), builtInTrainSheet());
+void writeTrainSheet(const std::string& folder, const std::string& lineName, const std::string& trainNumber) {
+    text::writeTextLines(folder, names::trainSheet(lineName, trainNumber), builtInTrainSheet());
 }
 
 }  // namespace sb::documents

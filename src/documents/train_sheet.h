@@ -3,16 +3,16 @@
 
 #include <string>
 
-#include "scenario/text_lines.h"
+#include "text/text_lines.h"
 
 namespace sb::documents {
 
 // The 49 lines of the sheet, closed by the end marker. Train number, origin
 // and destination inside it are fixed text.
-scenario::TextLines builtInTrainSheet();
+text::TextLines builtInTrainSheet();
 
 // Writes the sheet for lineName and trainNumber into folder; the names only
 // choose the file name.
-void dati_scheda(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
+void writeTrainSheet(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
 
 }  // namespace sb::documents

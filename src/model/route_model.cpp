@@ -75,8 +75,7 @@ void allocateCells(RouteModel& model, std::int32_t routeLength) {
         throw RunTimeFailure("route cells 0 to " + std::to_string(model.cellCount) + " are empty");
     }
     model.cells.assign(static_cast<std::size_t>(model.cellCount) + 1, RouteCell{});
-    model.cellsAllocated = true;
-    if (model.withProfile != 0) {
+    if (model.withProfile) {
         model.lineProfile.recreate(model.profileLength);
     }
 }

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_kinds.h"
 #include "model/conversions.h"
 #include "model/error_codes.h"
+#include "model/scenario_table.h"
 
 namespace sb {
 
@@ -31,20 +33,6 @@ struct RouteCell {
     bool operator==(const RouteCell&) const = default;
 };
 
-namespace cellkind {
-inline constexpr std::uint8_t plain = 0;
-inline constexpr std::uint8_t signal = 1;
-inline constexpr std::uint8_t restrictionEnd = 2;
-inline constexpr std::uint8_t restrictionStart = 3;
-inline constexpr std::uint8_t restrictionWarning = 4;
-inline constexpr std::uint8_t restrictionMarker = 5;
-inline constexpr std::uint8_t speedIndicator = 6;
-inline constexpr std::uint8_t stationStop = 10;
-inline constexpr std::uint8_t mountainFiller = 11;
-inline constexpr std::uint8_t codePoint = 12;
-inline constexpr std::uint8_t codePointWithoutValue = 13;
-inline constexpr std::uint8_t locationBoard = 14;
-}  // namespace cellkind
 
 // One entry of the scenario table. Field order is the order of the table file.
 struct ScenarioEntry {
@@ -68,22 +56,15 @@ struct ScenarioEntry {
     bool operator==(const ScenarioEntry&) const = default;
 };
 
-inline constexpr int scenarioEntryCount = 87;
-inline constexpr int firstBoardEntry = 80;
-inline constexpr int kmPostEntryThree = 81;
-inline constexpr int kmPostEntryTwo = 82;
-inline constexpr int kmPostEntryOne = 83;
-inline constexpr int trainRouteEntry = 84;
-inline constexpr int lineHeaderEntry = 85;
-inline constexpr int trainHeaderEntry = 86;
-
 inline constexpr std::int32_t maxRouteLength = 1000000;
 inline constexpr std::int32_t routeTailMetres = 7000;
 inline constexpr std::int32_t cellMetres = 50;
 
+using ScenarioTable = std::array<ScenarioEntry, scenarioEntryCount>;
+
 // An element of the line profile: the three contents stay distinct because
-// the profile file writes each with its own type code.
-enum class ProfileType : std::uint8_t { Empty = 0, Integer = 2, Double = 5 };
+// the profile file writes each with its own type tag.
+enum class ProfileType : std::uint8_t { Empty, Integer, Double };
 
 struct ProfileValue {
     ProfileType type = ProfileType::Empty;
@@ -126,6 +107,8 @@ public:
     const std::vector<ProfileType>& types() const { return types_; }
     const std::vector<double>& values() const { return values_; }
 
+    bool operator==(const LineProfile&) const = default;
+
 private:
     std::size_t index(std::int64_t metre, int axis) const {
         if (!allocated_ || metre < 0 || metre > lastMetre_ || axis < 0 || axis > 1) outsideProfile(metre, axis);
@@ -152,13 +135,11 @@ struct ErrorOrigin {
 struct RouteModel {
     std::string lineName;
     std::string trainNumber;
-    std::int32_t withProfile = 0;
-    std::string inputField;
+    bool withProfile = false;
     std::int32_t profileLength = 0;
     std::int32_t cellCount = 0;  // upper index of cells
-    bool cellsAllocated = false;
     std::vector<RouteCell> cells;
-    std::array<ScenarioEntry, scenarioEntryCount> scenario{};
+    ScenarioTable scenario{};
     LineProfile lineProfile;
 
     std::array<std::int32_t, 81> mountainStart{};
@@ -171,8 +152,6 @@ struct RouteModel {
     ErrorOrigin errorOrigin;
 };
 
-// Free cells accept a point feature: plain cells and mountain fillers.
-constexpr bool isFree(std::uint8_t kind) { return kind == cellkind::plain || kind == cellkind::mountainFiller; }
 
 // Metre-to-cell rules; all round half to even.
 std::int64_t pointCell(std::int64_t p);  // round(p / 50 + 1)

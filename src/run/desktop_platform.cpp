@@ -50,7 +50,7 @@ static_assert(label1.x == 64 && label1.y == 64 && label1.w == 177 && label1.h ==
 
 // 24 points at 96 dots an inch.
 constexpr int labelFontPixels = 24 * 96 / 72;
-// The bold sans-serif face standing in for the original one. It runs wider,
+// A bold sans-serif face; it may run wider than the label was laid out for,
 // so the size steps down until the word fits the label, but not below this.
 constexpr Fl_Font labelFont = FL_HELVETICA_BOLD;
 constexpr int smallestLabelFontPixels = 12;
@@ -185,12 +185,12 @@ public:
         if (const long hold = testHoldMs(); hold > 0) std::this_thread::sleep_for(std::chrono::milliseconds(hold));
     }
 
-    [[noreturn]] void errore(const std::string& a) override {
-        const std::string prompt = errorePrompt(a);
+    [[noreturn]] void fatalError(const std::string& code) override {
+        const std::string prompt = fatalErrorPrompt(code);
         err_ << prompt << '\n' << std::flush;
         showMessageBox(applicationTitle(), prompt);
         // At once, as when the console layer ends: no destructors or exit handlers.
-        std::_Exit(erroreExitStatus);
+        std::_Exit(fatalExitStatus);
     }
 
     void report(std::string_view line) override { err_ << line << '\n' << std::flush; }

@@ -1,4 +1,4 @@
-// The desktop layer: the status window Form1 and the message box of errore,
+// The desktop layer: the status window Form1 and the fatal error's message box,
 // for a user who started the program from a desktop and has no console.
 #pragma once
 
@@ -13,7 +13,7 @@ namespace sb::run {
 // and the connection succeeds); nullptr otherwise, having printed nothing, so
 // the caller's console layer behaves exactly as without it.
 //
-// Its report() still writes one line to err; errore() writes its prompt there
+// Its report() still writes one line to err; fatalError() writes its prompt there
 // too, then shows the message box and ends the process with status 3 once the
 // box is closed.
 //

@@ -22,17 +22,17 @@ namespace {
 
 }  // namespace
 
-std::string errorePrompt(const std::string& a) { return " Errore n. " + a; }
+std::string fatalErrorPrompt(const std::string& code) { return " Errore n. " + code; }
 
 ConsolePlatform::ConsolePlatform(std::ostream& err, ExitHook exitHook) : err_(err), exitHook_(std::move(exitHook)) {}
 
 void ConsolePlatform::showStatus() { err_ << "Attendere\n" << std::flush; }
 
-void ConsolePlatform::errore(const std::string& a) {
-    err_ << errorePrompt(a) << '\n' << std::flush;
-    if (exitHook_) exitHook_(erroreExitStatus);
-    // A hook that returns must not let errore return.
-    endProcessNow(erroreExitStatus);
+void ConsolePlatform::fatalError(const std::string& code) {
+    err_ << fatalErrorPrompt(code) << '\n' << std::flush;
+    if (exitHook_) exitHook_(fatalExitStatus);
+    // A hook that returns must not let the fatal error return.
+    endProcessNow(fatalExitStatus);
 }
 
 void ConsolePlatform::report(std::string_view line) { err_ << line << '\n' << std::flush; }

@@ -10,11 +10,11 @@
 
 namespace sb::run {
 
-// The status errore ends the process with, on every layer.
-inline constexpr int erroreExitStatus = 3;
+// The status the fatal error ends the process with, on every layer.
+inline constexpr int fatalExitStatus = 3;
 
-// " Errore n. " followed by a: the prompt of errore on every layer.
-std::string errorePrompt(const std::string& a);
+// " Errore n. " followed by the code: the fatal error's prompt on every layer.
+std::string fatalErrorPrompt(const std::string& code);
 
 // What the run needs from the machine it runs on: the console, or the desktop
 // window when there is a display (desktop_platform.h).
@@ -26,9 +26,9 @@ public:
     // changes afterwards.
     virtual void showStatus() = 0;
 
-    // errore: shows " Errore n. " followed by a, then ends the process with
+    // Shows " Errore n. " followed by the code, then ends the process with
     // exit status 3. Never returns to its caller.
-    [[noreturn]] virtual void errore(const std::string& a) = 0;
+    [[noreturn]] virtual void fatalError(const std::string& code) = 0;
 
     // One line about a problem the run ends on (compile error code or a
     // run-time failure); the caller chooses the exit status.
@@ -36,7 +36,7 @@ public:
 };
 
 // Ends the process with the given status. The console layer takes one so the
-// tests can watch errore without losing the test process.
+// tests can watch the fatal error without losing the test process.
 using ExitHook = std::function<void(int)>;
 
 class ConsolePlatform final : public Platform {
@@ -45,7 +45,7 @@ public:
     explicit ConsolePlatform(std::ostream& err, ExitHook exitHook = {});
 
     void showStatus() override;
-    [[noreturn]] void errore(const std::string& a) override;
+    [[noreturn]] void fatalError(const std::string& code) override;
     void report(std::string_view line) override;
 
 private:

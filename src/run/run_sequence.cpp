@@ -3,7 +3,7 @@
 #include <exception>
 #include <string_view>
 
-#include "compiler/compile_driver.h"
+#include "driver/compile_and_write.h"
 #include "documents/notes.h"
 #include "documents/slow_down_orders.h"
 #include "documents/train_sheet.h"
@@ -11,9 +11,9 @@
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "model/route_model.h"
-#include "run/files/file_store.h"
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
+#include "files/file_store.h"
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
 
 namespace sb::run {
 
@@ -66,17 +66,17 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
     CompileOutcome outcome;
     try {
         step = "writing the line source file";
-        scenario::dati_linea(folder, model.lineName);
+        builtin::writeLineSource(folder, model.lineName);
         step = "writing the train source file";
-        scenario::dati_treno(folder, model.lineName, model.trainNumber);
+        builtin::writeTrainSource(folder, model.lineName, model.trainNumber);
         step = "writing the notes";
-        documents::dati_note(folder, model.lineName, model.trainNumber);
+        documents::writeNotes(folder, model.lineName, model.trainNumber);
         step = "writing the slow-down order form";
-        documents::dati_rallentamenti(folder, model.lineName, model.trainNumber);
+        documents::writeSlowDownOrders(folder, model.lineName, model.trainNumber);
         step = "writing the train sheet";
-        documents::dati_scheda(folder, model.lineName, model.trainNumber);
+        documents::writeTrainSheet(folder, model.lineName, model.trainNumber);
         step = "compiling the scenario";
-        outcome = memorizza_percorso(model, 1, folder, folder);
+        outcome = driver::compileAndWrite(model, true, folder, folder);
     } catch (const files::FileError& e) {
         platform.report(failureLine(step, "", e.what()));
         return exitstatus::runTimeFailure;
@@ -88,8 +88,8 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
         return exitstatus::runTimeFailure;
     }
 
-    // Outside the try: errore ends the run and must not be mistaken for a failure.
-    if (!outcome.fatal.empty()) platform.errore(outcome.fatal);
+    // Outside the try: the fatal error ends the run and must not be mistaken for a failure.
+    if (!outcome.fatal.empty()) platform.fatalError(outcome.fatal);
 
     if (model.errorCode != error::none) {
         platform.report(describeCompileError(model.errorCode, model.errorPosition));

@@ -17,14 +17,14 @@ inline constexpr int compileError = 1;
 // A step failed at run time (a file that cannot be written, say); the files
 // of the earlier steps stay.
 inline constexpr int runTimeFailure = 2;
-// errore ended the run (" Errore n. 1250" or "1251"); no compiled file written.
+// The fatal error ended the run (" Errore n. 1250" or "1251"); no compiled file written.
 inline constexpr int fatal = 3;
 }  // namespace exitstatus
 
 // Form_Load: shows the status, writes the two source files and the three crew
 // documents into folder, compiles them there and returns the exit status.
 // Problems become one line through platform.report; a fatal check of the
-// compile goes through platform.errore and does not come back.
+// compile goes through platform.fatalError and does not come back.
 int runScenarioBuilder(Platform& platform, const std::string& folder);
 
 // The line reported when the compile recorded an error code: the code, the

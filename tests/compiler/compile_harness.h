@@ -7,9 +7,8 @@
 #include <string>
 
 #include "compiler/common/source_files.h"
-#include "compiler/compile_driver.h"
-#include "compiler/memorizza_dati.h"
-#include "model/finishing_pass.h"
+#include "compiler/compile.h"
+#include "compiler/finish/finishing_pass.h"
 #include "model/route_model.h"
 
 namespace sbtest {
@@ -30,9 +29,9 @@ inline std::string station(int p, int kind, int length, int flagC = 0, int flagB
            std::to_string(flagB) + ", " + std::to_string(flagC) + ", 11, 12, 13, 14, 15, 16, 30, 13, 14, 30, ALFA\r\n";
 }
 
-inline std::string signal(int p, int sx = 1, int dx = 1, int tempo = 0) {
-    return "segnale, " + std::to_string(p) + ", " + std::to_string(sx) + ", 3, 1, 0, 0, " + std::to_string(dx) +
-           ", 2, 1, 0, " + std::to_string(tempo) + "\r\n";
+inline std::string signal(int p, int firstGroup = 1, int secondGroup = 1, int timeValue = 0) {
+    return "segnale, " + std::to_string(p) + ", " + std::to_string(firstGroup) + ", 3, 1, 0, 0, " + std::to_string(secondGroup) +
+           ", 2, 1, 0, " + std::to_string(timeValue) + "\r\n";
 }
 
 inline std::string repeat(const std::string& prefix, int count, int first, int step, const std::string& suffix) {
@@ -56,7 +55,7 @@ struct Compiled {
         }
         model.withProfile = withProfile;
         sb::resetScenarioTable(model);
-        sb::memorizza_dati(model, sources);
+        sb::compileSources(model, sources);
     }
 
     bool lineLeft() const { return sources.files.count(kLineFile) != 0; }

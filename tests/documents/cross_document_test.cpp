@@ -13,9 +13,9 @@
 
 #include "documents/slow_down_orders.h"
 #include "documents/train_sheet.h"
-#include "scenario/document_lines.h"
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
+#include "builtin/document_lines.h"
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ struct Station {
 
 std::vector<Station> stations() {
     std::vector<Station> out;
-    for (const std::string& line : sbtest::documentLines(sb::scenario::builtInTrainSource())) {
+    for (const std::string& line : sbtest::documentLines(sb::builtin::builtInTrainSource())) {
         const auto f = sbtest::commaFields(line);
         if (f[0] != "stazione") continue;
         out.push_back({std::stol(f[1]), std::stoi(f[2]), std::stoi(f[13]),
@@ -110,7 +110,7 @@ std::vector<Station> stations() {
 }
 
 std::vector<std::string> trainFields(const std::string& keyword) {
-    for (const std::string& line : sbtest::documentLines(sb::scenario::builtInTrainSource()))
+    for (const std::string& line : sbtest::documentLines(sb::builtin::builtInTrainSource()))
         if (line.rfind(keyword, 0) == 0) return sbtest::commaFields(line);
     return {};
 }
@@ -227,7 +227,7 @@ TEST(CrossDocument, BoardsNameTheStopsNearTheirPositions) {
         std::string name;
     };
     std::vector<Board> boards;
-    for (const std::string& line : sbtest::documentLines(sb::scenario::builtInLineSource())) {
+    for (const std::string& line : sbtest::documentLines(sb::builtin::builtInLineSource())) {
         const auto f = sbtest::commaFields(line);
         if (f[0] == "cartello_indicatore") boards.push_back({std::stol(f[1]), boardName(f[2])});
     }

@@ -7,7 +7,7 @@
 #include "documents/notes.h"
 #include "documents/slow_down_orders.h"
 #include "documents/train_sheet.h"
-#include "scenario/document_lines.h"
+#include "builtin/document_lines.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ std::vector<std::size_t> barPositions(const std::string& line) {
 }
 
 TEST(Notes, AreFortySixEmptyLines) {
-    const std::string bytes = sb::scenario::renderTextLines(sb::documents::builtInNotes());
+    const std::string bytes = sb::text::renderTextLines(sb::documents::builtInNotes());
     std::string expected;
     for (int i = 0; i < 46; ++i) expected += "\r\n";
     EXPECT_EQ(bytes, expected);

@@ -6,9 +6,9 @@
 #include "documents/slow_down_orders.h"
 #include "documents/train_sheet.h"
 #include "model/file_names.h"
-#include "scenario/document_lines.h"
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
+#include "builtin/document_lines.h"
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
 #include "support/test_support.h"
 
 namespace {
@@ -17,21 +17,21 @@ struct Writer {
     const char* name;
     std::function<void(const std::string&, const std::string&, const std::string&)> write;
     std::function<std::string(const std::string&, const std::string&)> fileName;
-    std::function<sb::scenario::TextLines()> document;
+    std::function<sb::text::TextLines()> document;
     std::size_t lineCount;
 };
 
 const Writer writers[] = {
-    {"dati_linea", [](const auto& f, const auto& l, const auto&) { sb::scenario::dati_linea(f, l); },
-     [](const auto& l, const auto&) { return l + "_linea.txt"; }, sb::scenario::builtInLineSource, 160},
-    {"dati_treno", sb::scenario::dati_treno, [](const auto& l, const auto& t) { return l + "_" + t + "-.txt"; },
-     sb::scenario::builtInTrainSource, 54},
-    {"dati_note", sb::documents::dati_note, [](const auto& l, const auto& t) { return l + "_" + t + "_note.txt"; },
+    {"writeLineSource", [](const auto& f, const auto& l, const auto&) { sb::builtin::writeLineSource(f, l); },
+     [](const auto& l, const auto&) { return l + "_linea.txt"; }, sb::builtin::builtInLineSource, 160},
+    {"writeTrainSource", sb::builtin::writeTrainSource, [](const auto& l, const auto& t) { return l + "_" + t + "-.txt"; },
+     sb::builtin::builtInTrainSource, 54},
+    {"writeNotes", sb::documents::writeNotes, [](const auto& l, const auto& t) { return l + "_" + t + "_note.txt"; },
      sb::documents::builtInNotes, 46},
-    {"dati_rallentamenti", sb::documents::dati_rallentamenti,
+    {"writeSlowDownOrders", sb::documents::writeSlowDownOrders,
      [](const auto& l, const auto& t) { return l + "_" + t + "_rallentamenti.txt"; },
      sb::documents::builtInSlowDownOrders, 46},
-    {"dati_scheda", sb::documents::dati_scheda,
+    {"writeTrainSheet", sb::documents::writeTrainSheet,
      [](const auto& l, const auto& t) { return l + "_" + t + "_scheda_treno.txt"; }, sb::documents::builtInTrainSheet,
      49},
 };
@@ -43,9 +43,9 @@ TEST(Writers, WriteTheirDocumentUnderTheBuiltInNames) {
         sbtest::writeFile(file, std::string(20000, '#'));  // an older, longer file
         w.write(folder.path(), sb::names::builtInLineName, sb::names::builtInTrainNumber);
         const std::string bytes = sbtest::readFile(file);
-        EXPECT_EQ(bytes, sb::scenario::renderTextLines(w.document())) << w.name;
+        EXPECT_EQ(bytes, sb::text::renderTextLines(w.document())) << w.name;
         EXPECT_EQ(sbtest::documentLines(bytes).size(), w.lineCount) << w.name;
-        EXPECT_EQ(bytes.find(sb::scenario::endMarker), std::string::npos) << w.name;
+        EXPECT_EQ(bytes.find(sb::text::endMarker), std::string::npos) << w.name;
     }
 }
 
@@ -54,7 +54,7 @@ TEST(Writers, NamesChooseTheFileButNotTheContent) {
         sbtest::TempFolder folder;
         w.write(folder.path(), "ALTRA", "9999");
         EXPECT_EQ(sbtest::readFile(folder.file(w.fileName("ALTRA", "9999"))),
-                  sb::scenario::renderTextLines(w.document()))
+                  sb::text::renderTextLines(w.document()))
             << w.name;
     }
 }

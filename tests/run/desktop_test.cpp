@@ -138,14 +138,14 @@ TEST(DesktopStatusWindow, IsPaintedBeforeAnyFileIsWrittenAndGoneWhenTheRunEnds) 
     EXPECT_EQ(display.findWindow("^Form1$"), "") << "the window outlived the program";
 }
 
-TEST(DesktopErrore, WaitsForOkThenEndsWithStatusThree) {
+TEST(DesktopFatalError, WaitsForOkThenEndsWithStatusThree) {
     if (const auto why = whyNoDesktop()) GTEST_SKIP() << *why;
     VirtualDisplay display;
     sbtest::TempFolder folder;
     // The application's default title is the executable's name.
-    const std::string title = fs::path(SB_ERRORE_PROBE_PATH).filename().string();
+    const std::string title = fs::path(SB_FATAL_ERROR_PROBE_PATH).filename().string();
 
-    Process probe({SB_ERRORE_PROBE_PATH, "1250"}, display.clientEnvironment(withLibraryLeaksExcused({})),
+    Process probe({SB_FATAL_ERROR_PROBE_PATH, "1250"}, display.clientEnvironment(withLibraryLeaksExcused({})),
                   folder.path());
     std::string box;
     pollUntil([&] { return !(box = display.findWindow("^" + title + "$")).empty() || !probe.running(); });

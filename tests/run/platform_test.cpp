@@ -13,7 +13,7 @@ namespace {
 
 using sb::run::ConsolePlatform;
 
-// Thrown by the test exit hook so errore can be watched in-process.
+// Thrown by the test exit hook so the fatal error can be watched in-process.
 struct Exited {
     int status;
 };
@@ -27,7 +27,7 @@ TEST(ConsolePlatform, StatusIsOneLine) {
     EXPECT_EQ(err.str(), "Attendere\n");
 }
 
-TEST(ConsolePlatform, ErroreShowsTheNumberAfterTheSpacedLiteralAndEndsWithThree) {
+TEST(ConsolePlatform, FatalErrorShowsTheNumberAfterTheSpacedLiteralAndEndsWithThree) {
     const struct {
         std::string a;
         std::string shown;
@@ -40,8 +40,8 @@ TEST(ConsolePlatform, ErroreShowsTheNumberAfterTheSpacedLiteralAndEndsWithThree)
         std::ostringstream err;
         ConsolePlatform platform(err, throwExit);
         try {
-            platform.errore(c.a);
-            ADD_FAILURE() << "errore returned for " << c.a;
+            platform.fatalError(c.a);
+            ADD_FAILURE() << "the fatal error returned for " << c.a;
         } catch (const Exited& e) {
             EXPECT_EQ(e.status, 3) << c.a;
         }
@@ -56,13 +56,13 @@ TEST(ConsolePlatform, ReportWritesOneLine) {
     EXPECT_EQ(err.str(), "something failed\n");
 }
 
-TEST(ConsolePlatformDeathTest, WithoutADisplayErroreEndsTheProcessWithStatusThree) {
+TEST(ConsolePlatformDeathTest, WithoutADisplayTheFatalErrorEndsTheProcessWithStatusThree) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             // The console layer, even when the tests run on a desktop.
             ::unsetenv("DISPLAY");
-            sb::run::makePlatform()->errore("1251");
+            sb::run::makePlatform()->fatalError("1251");
         },
         testing::ExitedWithCode(3), "^ Errore n\\. 1251\n$");
 }
@@ -71,7 +71,7 @@ TEST(ConsolePlatformDeathTest, AHookThatReturnsStillEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::ostringstream err;
     ConsolePlatform platform(err, [](int) {});
-    EXPECT_EXIT(platform.errore("1250"), testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(platform.fatalError("1250"), testing::ExitedWithCode(3), "");
 }
 
 TEST(FolderOf, KeepsTheFolderPart) {

@@ -25,7 +25,7 @@ public:
     std::vector<std::string> reports;
 
     void showStatus() override { ++statusShown; }
-    [[noreturn]] void errore(const std::string& a) override { throw Fatal{a}; }
+    [[noreturn]] void fatalError(const std::string& code) override { throw Fatal{code}; }
     void report(std::string_view line) override { reports.emplace_back(line); }
 };
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "compiled_bytes.h"
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
 #include "support/test_support.h"
 #include "tool_process.h"
 
@@ -21,8 +21,8 @@ namespace {
 using namespace tooltest;
 namespace fs = std::filesystem;
 
-const std::string builtInLine = sb::scenario::builtInLineSourceText();
-const std::string builtInTrain = sb::scenario::builtInTrainSourceText();
+const std::string builtInLine = sb::builtin::builtInLineSourceText();
+const std::string builtInTrain = sb::builtin::builtInTrainSourceText();
 
 // A row put in front of the closing "[fine]" lands on the file's last line:
 // 160 in the built-in line file, 54 in the built-in train file.

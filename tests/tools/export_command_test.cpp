@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "scenario/line_source.h"
-#include "scenario/train_source.h"
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
 #include "support/test_support.h"
 #include "tool_process.h"
 
@@ -36,8 +36,8 @@ TEST(ExportCommand, WritesBothSourcesIntoAFolderItCreates) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(entriesOf(folder.file("a/b")), (std::set<std::string>{lineSourceName, trainSourceName}));
-    EXPECT_EQ(sbtest::readFile(folder.file("a/b/" + lineSourceName)), sb::scenario::builtInLineSourceText());
-    EXPECT_EQ(sbtest::readFile(folder.file("a/b/" + trainSourceName)), sb::scenario::builtInTrainSourceText());
+    EXPECT_EQ(sbtest::readFile(folder.file("a/b/" + lineSourceName)), sb::builtin::builtInLineSourceText());
+    EXPECT_EQ(sbtest::readFile(folder.file("a/b/" + trainSourceName)), sb::builtin::builtInTrainSourceText());
 }
 
 TEST(ExportCommand, ReplacesLongerFilesCompletely) {
@@ -46,8 +46,8 @@ TEST(ExportCommand, ReplacesLongerFilesCompletely) {
     sbtest::writeFile(folder.file(lineSourceName), junk);
     sbtest::writeFile(folder.file(trainSourceName), junk);
     ASSERT_EQ(runTool({"export", "."}, folder.path()).exitStatus, 0);
-    EXPECT_EQ(sbtest::readFile(folder.file(lineSourceName)), sb::scenario::builtInLineSourceText());
-    EXPECT_EQ(sbtest::readFile(folder.file(trainSourceName)), sb::scenario::builtInTrainSourceText());
+    EXPECT_EQ(sbtest::readFile(folder.file(lineSourceName)), sb::builtin::builtInLineSourceText());
+    EXPECT_EQ(sbtest::readFile(folder.file(trainSourceName)), sb::builtin::builtInTrainSourceText());
 }
 
 // The program deletes its sources once compiled; a folder in the place of the

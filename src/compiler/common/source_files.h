@@ -1,32 +1,30 @@
-// Where the compile finds its two source files: a folder on disk, or bytes in
-// memory (tests, fuzzing). The compile reads a file whole when it opens it
-// and deletes it when the rules say so.
+// Where the compile finds its two source files: a folder on disk (the
+// driver's FolderSources) or bytes in memory (the author tool, tests,
+// fuzzing). The compile reads a file whole when it opens it and deletes it
+// when the rules say so.
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 
 namespace sb {
+
+// A source file that cannot be read or deleted; the message names the file
+// and the cause.
+class SourceFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class SourceFiles {
 public:
     virtual ~SourceFiles() = default;
     virtual bool exists(const std::string& name) const = 0;
-    // Fails with files::FileError when the file cannot be read.
+    // Throws SourceFileError when the file cannot be read.
     virtual std::string read(const std::string& name) const = 0;
-    // Deletes the file when it exists.
+    // Deletes the file when it exists; throws SourceFileError when it cannot.
     virtual void remove(const std::string& name) = 0;
-};
-
-class FolderSources final : public SourceFiles {
-public:
-    explicit FolderSources(std::string folder) : folder_(std::move(folder)) {}
-    bool exists(const std::string& name) const override;
-    std::string read(const std::string& name) const override;
-    void remove(const std::string& name) override;
-
-private:
-    std::string folder_;
 };
 
 class MemorySources final : public SourceFiles {
@@ -34,7 +32,11 @@ public:
     std::map<std::string, std::string> files;
 
     bool exists(const std::string& name) const override { return files.count(name) != 0; }
-    std::string read(const std::string& name) const override;
+    std::string read(const std::string& name) const override {
+        const auto it = files.find(name);
+        if (it == files.end()) throw SourceFileError("cannot open \"" + name + "\": no such file");
+        return it->second;
+    }
     void remove(const std::string& name) override { files.erase(name); }
 };
 

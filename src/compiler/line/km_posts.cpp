@@ -20,7 +20,7 @@ void store(ScenarioEntry& e, const KmPostSet& s) {
 
 }  // namespace
 
-void progressive_ordina(RouteModel& model) {
+void orderKilometrePosts(RouteModel& model) {
     const KmPostSet t = load(model.scenario[kmPostEntryThree]);
     const KmPostSet d = load(model.scenario[kmPostEntryTwo]);
     const KmPostSet u = load(model.scenario[kmPostEntryOne]);

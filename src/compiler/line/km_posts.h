@@ -5,6 +5,6 @@
 
 namespace sb {
 
-void progressive_ordina(RouteModel& model);
+void orderKilometrePosts(RouteModel& model);
 
 }  // namespace sb

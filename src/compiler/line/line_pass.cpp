@@ -1,8 +1,9 @@
 #include "compiler/line/line_pass.h"
 
+#include "compiler/common/keyword_reader.h"
 #include "compiler/common/text_match.h"
 #include "compiler/line/km_posts.h"
-#include "compiler/line/line_features.h"
+#include "compiler/line/line_recorders.h"
 
 namespace sb {
 
@@ -15,31 +16,23 @@ public:
 
     LinePassEnd run() {
         if (!findHeader()) {
-            rowLine_ = 0;  // a missing header belongs to the file, not to a row
+            headerMissing_ = true;  // a missing header belongs to the file, not to a row
             return abandon(error::lineHeaderMissing);
         }
         if (readHeader() == LinePassEnd::Abandoned) return LinePassEnd::Abandoned;
-        progressive_ordina(model_);
+        orderKilometrePosts(model_);
         model_.mountainCount = 0;
         model_.nextBoardEntry = firstBoardEntry;
         cursors_.gradientCursor = 0;
         cursors_.profileCursor = 2;
-        if (model_.withProfile != 0) seedProfile(model_);
+        if (model_.withProfile) seedProfile(model_);
         return readFeatures();
     }
 
 private:
-    std::string readKeyword() {
-        std::string field = reader_.readText();
-        reader_.markRowStart();
-        rowLine_ = reader_.rowLine();
-        model_.inputField = field;
-        return field;
-    }
-
     LinePassEnd abandon(std::int32_t code) {
         model_.errorCode = code;
-        model_.errorOrigin = ErrorOrigin{sourceName_, rowLine_, {}};
+        model_.errorOrigin = ErrorOrigin{sourceName_, rowLine(), {}};
         return LinePassEnd::Abandoned;
     }
 
@@ -50,7 +43,7 @@ private:
 
     bool findHeader() {
         while (true) {
-            const std::string field = readKeyword();
+            const std::string field = readKeywordField(reader_);
             // A "[generale]" field with no data after it does not count.
             if (!reader_.dataRemains()) return false;
             if (containsNoCase(field, "[generale]")) return true;
@@ -58,11 +51,8 @@ private:
     }
 
     LinePassEnd readHeader() {
-        while (reader_.dataRemains()) {
-            std::string field = readKeyword();
-            if (!reader_.dataRemains()) break;
-            // Dash skipping in the header: up to ten replacements, no end-of-data test between them.
-            for (int skip = 0; skip < 10 && contains(field, "-"); ++skip) field = readKeyword();
+        while (const std::optional<std::string> keyword = nextKeyword(reader_, DashSkipping::Header)) {
+            const std::string& field = *keyword;
 
             if (containsNoCase(field, "lunghezza") && containsNoCase(field, "percorso")) {
                 const std::int32_t length = reader_.readLong();
@@ -112,31 +102,20 @@ private:
     LinePassEnd outsideCells(std::int32_t position) {
         model_.errorCode = error::beyondCells;
         model_.errorPosition = position;
-        model_.errorOrigin = ErrorOrigin{sourceName_, rowLine_, {}};
+        model_.errorOrigin = ErrorOrigin{sourceName_, rowLine(), {}};
         return LinePassEnd::EndOfLineFile;
     }
 
     LinePassEnd readFeatures() {
-        while (reader_.dataRemains()) {
-            std::string field = readKeyword();
-            if (!reader_.dataRemains()) break;
-            // Dash skipping in the feature section: at most twice, testing the end of the data after each read.
-            if (contains(field, "-")) {
-                field = readKeyword();
-                if (!reader_.dataRemains()) break;
-                if (contains(field, "-")) {
-                    field = readKeyword();
-                    if (!reader_.dataRemains()) break;
-                }
-            }
-
+        while (const std::optional<std::string> keyword = nextKeyword(reader_, DashSkipping::Section)) {
+            const std::string& field = *keyword;
             if (containsNoCase(field, "pendenza")) {
-                const std::int32_t p = reader_.readLong();
-                const std::int32_t g = reader_.readLong();
-                if (!fitsCells(model_, p)) return outsideCells(p);
-                recordGradient(model_, cursors_, p, g);
+                const std::int32_t position = reader_.readLong();
+                const std::int32_t gradient = reader_.readLong();
+                if (!fitsCells(model_, position)) return outsideCells(position);
+                recordGradient(model_, cursors_, position, gradient);
             }
-            if (model_.withProfile != 0 && containsNoCase(field, "curva")) {
+            if (model_.withProfile && containsNoCase(field, "curva")) {
                 const std::int32_t start = reader_.readLong();
                 const std::int32_t length = reader_.readLong();
                 if (!fitsCells(model_, start)) return outsideCells(start);
@@ -147,35 +126,32 @@ private:
                 }
             }
             if (containsNoCase(field, "montagna")) {
-                const std::int32_t inizio = reader_.readLong();
-                const std::int32_t fine = reader_.readLong();
-                std::int32_t tipo = reader_.readLong();
-                if (!fitsCells(model_, inizio)) return outsideCells(inizio);
-                memo_montagna(model_, inizio, fine, tipo);
+                const MountainRow row = readLongRow(reader_, mountainFields);
+                if (!fitsCells(model_, row.start)) return outsideCells(row.start);
+                recordMountainStretch(model_, row);
             }
             if (containsNoCase(field, "indicatori_v")) {
-                std::int32_t v[9];
-                for (std::int32_t& value : v) value = reader_.readLong();
-                if (!fitsCells(model_, v[0])) return outsideCells(v[0]);
-                // The stripe counts are taken as their low 16 bits.
-                memo_indicatori_v_max(model_, v[0], v[1], v[2], v[3], low16(v[4]), v[5], v[6], v[7], low16(v[8]));
-                if (model_.errorCode > 0) return abandon(model_.errorCode, v[0]);
+                const SpeedIndicatorRow row = readLongRow(reader_, speedIndicatorFields);
+                if (!fitsCells(model_, row.position)) return outsideCells(row.position);
+                if (!recordSpeedIndicator(model_, row)) return abandon(error::indicatorCellTaken, row.position);
             }
             if (containsNoCase(field, "indicat") && containsNoCase(field, "cartello")) {
-                const std::int32_t p = reader_.readLong();
+                const std::int32_t position = reader_.readLong();
                 const std::string label = reader_.readText();
-                if (!fitsCells(model_, p)) return outsideCells(p);
-                if (!recordBoard(model_, p, label)) return abandon(error::boardCellTaken, p);
+                if (!fitsCells(model_, position)) return outsideCells(position);
+                if (!recordBoard(model_, position, label)) return abandon(error::boardCellTaken, position);
             }
         }
         return LinePassEnd::EndOfLineFile;
     }
 
+    int rowLine() const { return headerMissing_ ? 0 : reader_.rowLine(); }
+
     RouteModel& model_;
     FieldReader& reader_;
     LineCursors& cursors_;
     const std::string& sourceName_;
-    int rowLine_ = 0;
+    bool headerMissing_ = false;
 };
 
 }  // namespace
@@ -186,7 +162,7 @@ LinePassEnd readLineFile(RouteModel& model, FieldReader& reader, LineCursors& cu
 
 void finishLineFile(RouteModel& model, LineCursors& cursors) {
     fillGradientTail(model, cursors);
-    if (model.withProfile != 0) fillProfileTail(model, cursors);
+    if (model.withProfile) fillProfileTail(model, cursors);
 }
 
 }  // namespace sb

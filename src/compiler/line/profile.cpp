@@ -1,10 +1,17 @@
 #include "compiler/line/profile.h"
 
+#include "compiler/common/step_fill.h"
+
 namespace sb {
 
 namespace {
 
 constexpr std::int32_t profileLimit = 1000000;
+
+// A cell's gradient byte is the gradient plus 100 (32-bit arithmetic), low 8 bits.
+auto gradientWriter(std::int32_t gradient) {
+    return [gradient](RouteCell& cell) { cell.gradient = low8(addLong(gradient, 100)); };
+}
 
 // Extends the profile by one metre; false when the profile has no element
 // left (a curve reaching past its end stops at the last element).
@@ -30,27 +37,15 @@ bool extendProfile(RouteModel& model, LineCursors& cursors, bool turning, double
 
 }  // namespace
 
-void recordGradient(RouteModel& model, LineCursors& cursors, std::int32_t p, std::int32_t gradient) {
-    const std::int32_t n = toLong(static_cast<double>(p) / 50.0);
-    if (n > 0) {
-        // At least one cell is written, even when the cursor is already at n.
-        do {
-            if (!hasCell(model, cursors.gradientCursor)) break;
-            cellAt(model, cursors.gradientCursor).gradient = low8(addLong(cursors.pendingGradient, 100));
-            cursors.gradientCursor = addLong(cursors.gradientCursor, 1);
-        } while (cursors.gradientCursor < n);
-    }
+void recordGradient(RouteModel& model, LineCursors& cursors, std::int32_t position, std::int32_t gradient) {
+    const std::int32_t n = toLong(static_cast<double>(position) / 50.0);
+    if (n > 0) fillSteps(model, cursors.gradientCursor, n, model.cellCount, gradientWriter(cursors.pendingGradient));
     cursors.pendingGradient = gradient;
 }
 
 void fillGradientTail(RouteModel& model, LineCursors& cursors) {
-    do {
-        // Rows crowded into the last cells may have pushed the cursor past
-        // them; nothing is written beyond the last cell.
-        if (cursors.gradientCursor > model.cellCount) break;
-        cellAt(model, cursors.gradientCursor).gradient = low8(addLong(cursors.pendingGradient, 100));
-        cursors.gradientCursor = addLong(cursors.gradientCursor, 1);
-    } while (cursors.gradientCursor < static_cast<std::int64_t>(model.cellCount) - 2);
+    fillSteps(model, cursors.gradientCursor, static_cast<std::int64_t>(model.cellCount) - 2, model.cellCount,
+              gradientWriter(cursors.pendingGradient));
 }
 
 std::optional<double> curveTurnRate(std::string_view keyword) {

@@ -11,14 +11,14 @@ namespace sb {
 
 // Cursors of the line pass that persist from row to row.
 struct LineCursors {
-    std::int32_t gradientCursor = 0;
+    std::int64_t gradientCursor = 0;
     std::int32_t pendingGradient = 0;
     std::int32_t profileCursor = 2;
 };
 
-// A gradient row at metre p (already range-tested): fills the cells from the
+// A gradient row at a metre position (already range-tested): fills the cells from the
 // cursor up to the row's cell with the previous row's gradient.
-void recordGradient(RouteModel& model, LineCursors& cursors, std::int32_t p, std::int32_t gradient);
+void recordGradient(RouteModel& model, LineCursors& cursors, std::int32_t position, std::int32_t gradient);
 void fillGradientTail(RouteModel& model, LineCursors& cursors);
 
 // The turn per metre a curve keyword field selects, or nothing when the

@@ -1,13 +1,28 @@
 #include "compiler/train/train_pass.h"
 
+#include "compiler/common/keyword_reader.h"
+#include "compiler/common/step_fill.h"
 #include "compiler/common/text_match.h"
-#include "compiler/train/train_recorders.h"
+#include "compiler/train/restriction_recorder.h"
+#include "compiler/train/signal_recorder.h"
+#include "compiler/train/station_recorder.h"
 
 namespace sb {
 
 namespace {
 
-enum class Flow { Continue, Completion, Abandon };
+// Rows whose two values are a position and what applies from it.
+struct PositionValueRow {
+    std::int32_t position;
+    std::int32_t value;
+};
+
+inline constexpr LongField<PositionValueRow> lineSpeedFields[] = {{"position", &PositionValueRow::position},
+                                                                  {"speed", &PositionValueRow::value}};
+inline constexpr LongField<PositionValueRow> adhesionFields[] = {{"position", &PositionValueRow::position},
+                                                                 {"adhesion", &PositionValueRow::value}};
+inline constexpr LongField<PositionValueRow> codePointFields[] = {{"position", &PositionValueRow::position},
+                                                                  {"code value", &PositionValueRow::value}};
 
 class TrainPass {
 public:
@@ -17,11 +32,10 @@ public:
     void run() {
         carriedCode_ = model_.errorCode;
         do {
-            const std::string field = readKeyword();
-            if (containsNoCase(field, "[generale]")) break;
+            if (containsNoCase(readKeywordField(reader_), "[generale]")) break;
         } while (reader_.dataRemains());
 
-        if (mainLoop() == Flow::Abandon) {
+        if (mainLoop() == PassFlow::Abandon) {
             sources_.remove(sourceName_);
             return;
         }
@@ -29,69 +43,46 @@ public:
     }
 
 private:
-    std::string readKeyword() {
-        std::string field = reader_.readText();
-        reader_.markRowStart();
-        rowLine_ = reader_.rowLine();
-        model_.inputField = field;
-        return field;
+    PassFlow stop(const RowVerdict& verdict) {
+        model_.errorCode = verdict.code;
+        if (verdict.position) model_.errorPosition = *verdict.position;
+        model_.errorOrigin = ErrorOrigin{sourceName_, reader_.rowLine(), {}};
+        return verdict.flow;
     }
 
-    Flow stop(Flow flow, std::int32_t code, std::int32_t position) {
-        model_.errorCode = code;
-        model_.errorPosition = position;
-        model_.errorOrigin = ErrorOrigin{sourceName_, rowLine_, {}};
-        return flow;
-    }
-
-    Flow stop(Flow flow, std::int32_t code) {
-        model_.errorCode = code;
-        model_.errorOrigin = ErrorOrigin{sourceName_, rowLine_, {}};
-        return flow;
-    }
-
-    // After a recorder the pass stops on any code, its own or one the line
-    // pass left; a code carried over says where it really comes from.
-    Flow stopAfterRecorder(std::int32_t position, const ErrorOrigin& before) {
+    // After a signal or restriction the pass stops on any code, its own or
+    // one the line pass left; a code carried over says where it comes from.
+    PassFlow stopAfterRecorder(std::int32_t position, const ErrorOrigin& before) {
         const std::int32_t code = model_.errorCode;
         const bool carriedOver = code == carriedCode_ && code != 0 && before.sourceFile != sourceName_;
-        stop(Flow::Abandon, code, position);
+        stop(RowVerdict{PassFlow::Abandon, code, position});
         if (carriedOver) {
             model_.errorOrigin.detail = std::string("recorded by the line source at ") + before.sourceFile +
                                         (before.line > 0 ? std::string(":") + std::to_string(before.line) : std::string()) +
                                         "; the train pass stops at its first signal or restriction row";
         }
-        return Flow::Abandon;
+        return PassFlow::Abandon;
     }
 
-    Flow mainLoop() {
-        while (reader_.dataRemains()) {
-            std::string field = readKeyword();
-            if (!reader_.dataRemains()) break;
-            if (contains(field, "-")) {
-                field = readKeyword();
-                if (!reader_.dataRemains()) break;
-                if (contains(field, "-")) {
-                    field = readKeyword();
-                    if (!reader_.dataRemains()) break;
-                }
-            }
-            const Flow flow = interpret(field);
-            if (flow != Flow::Continue) return flow;
+    PassFlow mainLoop() {
+        while (const std::optional<std::string> keyword = nextKeyword(reader_, DashSkipping::Section)) {
+            const PassFlow flow = interpret(*keyword);
+            if (flow != PassFlow::Continue) return flow;
         }
-        return Flow::Completion;
+        return PassFlow::Completion;
     }
 
-    Flow interpret(const std::string& field) {
+    // Every test runs on the field, in this order; each that matches reads its row.
+    PassFlow interpret(const std::string& field) {
         if (containsNoCase(field, "frenata") && containsNoCase(field, "massa")) {
             model_.scenario[trainRouteEntry].longA = reader_.readLong();
         }
         if (containsNoCase(field, "vetture")) model_.scenario[trainRouteEntry].longC = reader_.readLong();
         if (containsNoCase(field, "velocit")) {
-            if (const Flow f = lineSpeedRow(); f != Flow::Continue) return f;
+            if (const PassFlow f = lineSpeedRow(); f != PassFlow::Continue) return f;
         }
         if (containsNoCase(field, "aderenza")) {
-            if (const Flow f = adhesionRow(); f != Flow::Continue) return f;
+            if (const PassFlow f = adhesionRow(); f != PassFlow::Continue) return f;
         }
         if (containsNoCase(field, "orologio")) {
             ScenarioEntry& train = model_.scenario[trainHeaderEntry];
@@ -101,114 +92,95 @@ private:
         }
         if (containsNoCase(field, "sabbia")) model_.scenario[trainHeaderEntry].intA = reader_.readInteger();
         if (containsNoCase(field, "segnale")) {
-            if (const Flow f = signalRow(); f != Flow::Continue) return f;
+            if (const PassFlow f = signalRow(); f != PassFlow::Continue) return f;
         }
         if (containsNoCase(field, "rallentamento")) {
-            if (const Flow f = restrictionRow(); f != Flow::Continue) return f;
+            if (const PassFlow f = restrictionRow(); f != PassFlow::Continue) return f;
         }
         if (containsNoCase(field, "abbattimento")) {
-            if (const Flow f = codePointRow(); f != Flow::Continue) return f;
+            if (const PassFlow f = codePointRow(); f != PassFlow::Continue) return f;
         }
         if (containsNoCase(field, "stazione")) {
-            if (const Flow f = stationRow(); f != Flow::Continue) return f;
+            const RowVerdict verdict = recordStation(model_, reader_, stationCount_);
+            if (verdict.flow != PassFlow::Continue) return stop(verdict);
         }
-        return Flow::Continue;
+        return PassFlow::Continue;
     }
 
-    Flow lineSpeedRow() {
-        const std::int32_t position = reader_.readLong();
-        const std::int32_t speed = reader_.readLong();
-        if (!fitsCells(model_, position)) return stop(Flow::Completion, error::beyondCells, position);
-        const std::int32_t n = toLong(position / 50.0);
-        if (n > 0) {
-            // At least one cell is written, even when the cursor is already at n.
-            do {
-                if (speedCursor_ >= model_.cellCount) break;
-                cellAt(model_, speedCursor_).lineSpeed = toByte(pendingSpeed_ / 5.0);
-                ++speedCursor_;
-            } while (speedCursor_ < n);
-        }
-        pendingSpeed_ = speed;
-        return Flow::Continue;
+    PassFlow outsideCells(std::int32_t position) {
+        return stop(RowVerdict{PassFlow::Completion, error::beyondCells, position});
     }
 
-    Flow adhesionRow() {
-        const std::int32_t position = reader_.readLong();
-        const std::int32_t value = reader_.readLong();
-        if (!fitsCells(model_, position)) return stop(Flow::Completion, error::beyondCells, position);
-        const std::int32_t n = toLong(position / 50.0);
-        if (n > 0) {
-            do {
-                if (adhesionCursor_ > model_.cellCount) break;
-                cellAt(model_, adhesionCursor_).adhesion = low8(pendingAdhesion_);
-                ++adhesionCursor_;
-            } while (adhesionCursor_ < n);
-        }
-        pendingAdhesion_ = value;
-        return Flow::Continue;
+    // The line speed per cell is its fifth, which must fit a byte.
+    auto lineSpeedWriter() const {
+        return [speed = pendingSpeed_](RouteCell& cell) { cell.lineSpeed = toByte(speed / 5.0); };
+    }
+    auto adhesionWriter() const {
+        return [adhesion = pendingAdhesion_](RouteCell& cell) { cell.adhesion = low8(adhesion); };
     }
 
-    Flow signalRow() {
-        std::int32_t v[11];
-        for (std::int32_t& value : v) value = reader_.readLong();
-        const std::int32_t posizione = v[0];
-        if (!fitsCells(model_, posizione) || !hasCell(model_, pointCell(posizione))) {
-            return stop(Flow::Completion, error::beyondCells, posizione);
+    PassFlow lineSpeedRow() {
+        const PositionValueRow row = readLongRow(reader_, lineSpeedFields);
+        if (!fitsCells(model_, row.position)) return outsideCells(row.position);
+        const std::int32_t n = toLong(row.position / 50.0);
+        // Rows never write the last cell; the completion may.
+        if (n > 0) fillSteps(model_, speedCursor_, n, static_cast<std::int64_t>(model_.cellCount) - 1, lineSpeedWriter());
+        pendingSpeed_ = row.value;
+        return PassFlow::Continue;
+    }
+
+    PassFlow adhesionRow() {
+        const PositionValueRow row = readLongRow(reader_, adhesionFields);
+        if (!fitsCells(model_, row.position)) return outsideCells(row.position);
+        const std::int32_t n = toLong(row.position / 50.0);
+        if (n > 0) fillSteps(model_, adhesionCursor_, n, model_.cellCount, adhesionWriter());
+        pendingAdhesion_ = row.value;
+        return PassFlow::Continue;
+    }
+
+    PassFlow signalRow() {
+        const SignalRow row = readLongRow(reader_, signalFields);
+        if (!fitsCells(model_, row.position) || !hasCell(model_, pointCell(row.position))) {
+            return outsideCells(row.position);
         }
         const ErrorOrigin carried = model_.errorOrigin;
-        memo_segnale(model_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+        if (!recordSignal(model_, row)) model_.errorCode = error::signalCellTaken;
         // A code carried over from the line pass stops the pass here too.
-        if (model_.errorCode > 0) return stopAfterRecorder(posizione, carried);
-        return Flow::Continue;
+        if (model_.errorCode > 0) return stopAfterRecorder(row.position, carried);
+        return PassFlow::Continue;
     }
 
-    Flow restrictionRow() {
-        std::int32_t x = reader_.readLong();
-        std::int32_t v = reader_.readLong();
-        std::int32_t l = reader_.readLong();
-        std::int32_t f_tt = reader_.readLong();
-        std::int32_t f_ta = reader_.readLong();
-        std::int32_t d_v = reader_.readLong();
-        if (!fitsCells(model_, x) || !restrictionCellsExist(model_, x, l)) {
-            return stop(Flow::Completion, error::beyondCells, x);
+    PassFlow restrictionRow() {
+        const RestrictionRow row = readLongRow(reader_, restrictionFields);
+        if (!fitsCells(model_, row.start) || !restrictionCellsExist(model_, row.start, row.length)) {
+            return outsideCells(row.start);
         }
         const ErrorOrigin carried = model_.errorOrigin;
-        memo_rallentamento(model_, x, v, l, f_tt, f_ta, d_v);
-        if (model_.errorCode > 0) return stopAfterRecorder(x, carried);
-        return Flow::Continue;
+        if (const std::int32_t code = recordRestriction(model_, row); code != error::none) model_.errorCode = code;
+        if (model_.errorCode > 0) return stopAfterRecorder(row.start, carried);
+        return PassFlow::Continue;
     }
 
-    Flow codePointRow() {
-        const std::int32_t position = reader_.readLong();
-        const std::int32_t codeValue = reader_.readLong();
-        const std::int64_t i = codeCell(position);
-        if (!fitsCells(model_, position) || !hasCell(model_, i)) {
-            return stop(Flow::Completion, error::beyondCells, position);
-        }
+    PassFlow codePointRow() {
+        const PositionValueRow row = readLongRow(reader_, codePointFields);
+        const std::int64_t i = codeCell(row.position);
+        if (!fitsCells(model_, row.position) || !hasCell(model_, i)) return outsideCells(row.position);
         RouteCell& cell = cellAt(model_, i);
-        if (!isFree(cell.kind)) return stop(Flow::Abandon, error::codePointCellTaken, position);
-        if (codeValue > 0) {
+        if (!isFree(cell.kind)) return stop(RowVerdict{PassFlow::Abandon, error::codePointCellTaken, row.position});
+        if (row.value > 0) {
             cell.kind = cellkind::codePoint;
-            cell.value1 = toInteger(static_cast<std::int64_t>(codeValue));
+            cell.value1 = toInteger(static_cast<std::int64_t>(row.value));
         } else {
             cell.kind = cellkind::codePointWithoutValue;
         }
-        return Flow::Continue;
+        return PassFlow::Continue;
     }
-
-    Flow stationRow();
 
     void completion() {
         sources_.remove(sourceName_);
-        do {
-            cellAt(model_, speedCursor_).lineSpeed = toByte(pendingSpeed_ / 5.0);
-            ++speedCursor_;
-        } while (speedCursor_ < static_cast<std::int64_t>(model_.cellCount) - 2);
-        do {
-            if (adhesionCursor_ > model_.cellCount) break;
-            cellAt(model_, adhesionCursor_).adhesion = low8(pendingAdhesion_);
-            ++adhesionCursor_;
-        } while (adhesionCursor_ < static_cast<std::int64_t>(model_.cellCount) - 2);
+        const std::int64_t until = static_cast<std::int64_t>(model_.cellCount) - 2;
+        fillSteps(model_, speedCursor_, until, model_.cellCount, lineSpeedWriter());
+        fillSteps(model_, adhesionCursor_, until, model_.cellCount, adhesionWriter());
         for (int entry = kmPostEntryThree; entry <= kmPostEntryOne; ++entry) {
             const ScenarioEntry& e = model_.scenario[static_cast<std::size_t>(entry)];
             if (e.longA % 50 != 0 || e.longB % 50 != 0) {
@@ -222,85 +194,14 @@ private:
     FieldReader& reader_;
     SourceFiles& sources_;
     const std::string& sourceName_;
-    int rowLine_ = 0;
 
     std::int64_t speedCursor_ = 0;
     std::int32_t pendingSpeed_ = 0;
     std::int64_t adhesionCursor_ = 0;
     std::int32_t pendingAdhesion_ = 0;
-    std::int32_t stationCount_ = 1;
+    std::int32_t stationCount_ = firstStationEntry;
     std::int32_t carriedCode_ = 0;
 };
-
-Flow TrainPass::stationRow() {
-    const std::int32_t k = stationCount_;
-    ScenarioEntry& entry = entryAt(model_, k);
-    const std::int32_t position = reader_.readLong();
-    entry.longC = position;
-    if ((static_cast<double>(position) + 800.0) / 50.0 > model_.cellCount) {
-        return stop(Flow::Completion, error::beyondCells, position);
-    }
-    if (position % 50 != 0) return stop(Flow::Abandon, error::stationNotMultiple, position);
-    entry.kind = reader_.readByte();
-    const std::int32_t length = reader_.readLong();
-    if (length % 100 != 0) return stop(Flow::Abandon, error::stationLengthNotMultiple, position);
-    entry.byteA = reader_.readByte();
-    entry.byteE = reader_.readByte();
-    entry.byteD = reader_.readByte();
-    entry.intA = reader_.readInteger();
-    entry.intB = reader_.readInteger();
-    entry.byteB = reader_.readByte();
-    entry.intC = reader_.readInteger();
-    entry.intD = reader_.readInteger();
-    entry.intE = reader_.readInteger();
-    entry.byteC = reader_.readByte();
-    const std::int32_t hours = reader_.readLong();
-    const std::int32_t minutes = reader_.readLong();
-    const std::int32_t seconds = reader_.readLong();
-    entry.longD = addLong(mulLong(addLong(mulLong(hours, 60), minutes), 60), seconds);
-    setEntryText(entry, reader_.readText());
-
-    const std::uint8_t kind = entry.kind;
-    if (kind == 5 || kind == 6) {
-        entry.longA = subLong(position, length);
-        entry.longB = addLong(position, 150);
-        entry.byteD = 0;
-    } else if (kind == 7 || kind == 8) {
-        entry.longA = subLong(position, length);
-        entry.longB = addLong(position, length);
-        entry.byteD = 0;
-    } else {
-        entry.longA = toLong(position - length / 2.0);
-        entry.longB = toLong(position + length / 2.0);
-        if (entry.byteD != 0) entry.longB = addLong(entry.longB, 50);
-    }
-    if (length < 600) entry.byteE = 0;
-    if (k == 1) {
-        entry.byteD = 0;
-        entry.byteE = 0;
-    }
-
-    const std::int64_t s = stopCell(entry.longB);
-    if (kind < 25) {
-        // A stop cell beyond the cells is out of range like any other feature.
-        if (s > model_.cellCount) return stop(Flow::Completion, error::beyondCells, position);
-        if (kind != 5 && kind != 6) {
-            for (std::int64_t j = 1; j <= 4; ++j) {
-                if (s - j > 1) cellAt(model_, s - j).approachMark = static_cast<std::uint8_t>(80 + j);
-            }
-        }
-        if (s <= 1) return stop(Flow::Abandon, error::stationAreaTooEarly);
-        RouteCell& stopCellRef = cellAt(model_, s);
-        stopCellRef.kind = cellkind::stationStop;
-        stopCellRef.value1 = toInteger(static_cast<std::int64_t>(k));
-    }
-    if (k > 1 && subLong(entry.longA, 350) < entryAt(model_, k - 1).longB) {
-        return stop(Flow::Abandon, error::stationsTooClose, position);
-    }
-    stationCount_ = addLong(stationCount_, 1);
-    if (stationCount_ >= model_.nextBoardEntry) return stop(Flow::Abandon, error::tooManyStations);
-    return Flow::Continue;
-}
 
 }  // namespace
 

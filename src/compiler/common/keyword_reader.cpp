@@ -1,0 +1,28 @@
+#include "compiler/common/keyword_reader.h"
+
+#include "compiler/common/text_match.h"
+
+namespace sb {
+
+std::string readKeywordField(FieldReader& reader) {
+    std::string field = reader.readText();
+    reader.markRowStart();
+    return field;
+}
+
+std::optional<std::string> nextKeyword(FieldReader& reader, DashSkipping skipping) {
+    if (!reader.dataRemains()) return std::nullopt;
+    std::string field = readKeywordField(reader);
+    if (!reader.dataRemains()) return std::nullopt;
+    if (skipping == DashSkipping::Header) {
+        for (int skip = 0; skip < 10 && contains(field, "-"); ++skip) field = readKeywordField(reader);
+        return field;
+    }
+    for (int skip = 0; skip < 2 && contains(field, "-"); ++skip) {
+        field = readKeywordField(reader);
+        if (!reader.dataRemains()) return std::nullopt;
+    }
+    return field;
+}
+
+}  // namespace sb

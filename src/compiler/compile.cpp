@@ -1,0 +1,83 @@
+#include "compiler/compile.h"
+
+#include <optional>
+
+#include "compiler/common/field_reader.h"
+#include "compiler/finish/finishing_pass.h"
+#include "compiler/line/line_pass.h"
+#include "compiler/train/train_pass.h"
+#include "model/file_names.h"
+
+namespace sb {
+
+namespace {
+
+// Which source file a failure happened in, and where, for the diagnostics.
+// It owns the readers so that the failure handler can still ask them for
+// the line after the pass that threw has unwound.
+struct ReadingPosition {
+    std::string sourceFile;
+    std::optional<FieldReader> lineReader;
+    std::optional<FieldReader> trainReader;
+    const FieldReader* reader = nullptr;
+};
+
+void readBothSources(RouteModel& model, SourceFiles& sources, ReadingPosition& at) {
+    const std::string lineSource = names::lineSource(model.lineName);
+    const std::string trainSource = names::trainSource(model.lineName, model.trainNumber);
+    setEntryText(model.scenario[lineHeaderEntry], model.lineName);
+    setEntryText(model.scenario[trainHeaderEntry], model.trainNumber);
+
+    if (!sources.exists(lineSource)) {
+        model.errorCode = error::lineFileMissing;
+        model.errorOrigin = ErrorOrigin{lineSource, 0, {}};
+        return;
+    }
+    at.sourceFile = lineSource;
+    FieldReader& lineReader = at.lineReader.emplace(sources.read(lineSource));
+    at.reader = &lineReader;
+    LineCursors cursors;
+    const LinePassEnd lineEnd = readLineFile(model, lineReader, cursors, lineSource);
+    sources.remove(lineSource);
+    if (lineEnd == LinePassEnd::Abandoned) return;
+    at.reader = nullptr;
+    finishLineFile(model, cursors);
+
+    at.sourceFile = trainSource;
+    FieldReader& trainReader = at.trainReader.emplace(sources.read(trainSource));
+    at.reader = &trainReader;
+    readTrainFile(model, trainReader, sources, trainSource);
+}
+
+}  // namespace
+
+void compileSources(RouteModel& model, SourceFiles& sources) {
+    ReadingPosition at;
+    ErrorOrigin failed;
+    try {
+        readBothSources(model, sources, at);
+        return;
+    } catch (const RunTimeFailure& failure) {
+        failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->rowLine() : 0, failure.what()};
+    } catch (const SourceFileError& failure) {
+        failed = ErrorOrigin{at.sourceFile, 0, failure.what()};
+    }
+    // The failure handler: both source files go, each only if still there.
+    sources.remove(names::lineSource(model.lineName));
+    sources.remove(names::trainSource(model.lineName, model.trainNumber));
+    model.errorCode = error::readFailure;
+    model.errorOrigin = failed;
+}
+
+CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& sources) {
+    model.withProfile = withProfile;
+    model.errorCode = 0;
+    model.errorPosition = 0;
+    model.errorOrigin = ErrorOrigin{};
+    resetScenarioTable(model);
+    compileSources(model, sources);
+    finishingWalk(model);
+    return CompileOutcome{placeFormatMarks(model)};
+}
+
+}  // namespace sb

@@ -1,0 +1,40 @@
+// The speed-restriction recorder: one "rallentamento" row into the cells.
+#pragma once
+
+#include <cstdint>
+
+#include "compiler/common/row_fields.h"
+#include "model/route_model.h"
+
+namespace sb {
+
+struct RestrictionRow {
+    std::int32_t start;         // metre where the restriction begins
+    std::int32_t speed;         // km/h
+    std::int32_t length;        // metres
+    std::int32_t pointFlag;     // copied into the start and end points
+    std::int32_t markApproach;  // not 0: the four cells before the warning point are marked
+    std::int32_t pointValue;    // copied into the points when not 0
+};
+
+inline constexpr LongField<RestrictionRow> restrictionFields[] = {
+    {"start", &RestrictionRow::start},         {"speed", &RestrictionRow::speed},
+    {"length", &RestrictionRow::length},       {"point flag", &RestrictionRow::pointFlag},
+    {"approach markers", &RestrictionRow::markApproach}, {"point value", &RestrictionRow::pointValue},
+};
+
+// Restrictions starting beyond this metre get a warning point (and markers).
+inline constexpr std::int32_t restrictionWarningFrom = 1500;
+inline constexpr std::int32_t restrictionWarningDistance = 1200;
+
+// Writes the warning point (1200 m before the start), the start and end
+// points and, when asked, the four approach markers. Returns 0, or the
+// errorCode of the first taken cell: 17 warning, 18 start, 19 end (nothing
+// written) or 20 a marker (the three points stay written).
+std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row);
+
+// Whether the start and end cells of a restriction exist (the warning point
+// and its markers lie behind the start).
+bool restrictionCellsExist(const RouteModel& model, std::int32_t start, std::int32_t length);
+
+}  // namespace sb

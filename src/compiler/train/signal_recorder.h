@@ -1,0 +1,47 @@
+// The signal recorder: one "segnale" row into the cells.
+#pragma once
+
+#include <cstdint>
+
+#include "compiler/common/row_fields.h"
+#include "model/route_model.h"
+
+namespace sb {
+
+// A signal: two groups of codes (the first group's code, three codes, an
+// auxiliary code, then the second group's code and its three codes) and a
+// time value.
+struct SignalRow {
+    std::int32_t position;
+    std::int32_t firstGroup;  // 2 makes the time value count
+    std::int32_t firstCode1;
+    std::int32_t firstCode2;
+    std::int32_t firstCode3;
+    std::int32_t auxiliaryCode;
+    std::int32_t secondGroup;
+    std::int32_t secondCode1;
+    std::int32_t secondCode2;
+    std::int32_t secondCode3;
+    std::int32_t timeValue;  // 0, or 101 to 255; 1 to 100 count as 101
+};
+
+inline constexpr LongField<SignalRow> signalFields[] = {
+    {"position", &SignalRow::position},
+    {"first group", &SignalRow::firstGroup},
+    {"first code 1", &SignalRow::firstCode1},
+    {"first code 2", &SignalRow::firstCode2},
+    {"first code 3", &SignalRow::firstCode3},
+    {"auxiliary code", &SignalRow::auxiliaryCode},
+    {"second group", &SignalRow::secondGroup},
+    {"second code 1", &SignalRow::secondCode1},
+    {"second code 2", &SignalRow::secondCode2},
+    {"second code 3", &SignalRow::secondCode3},
+    {"time value", &SignalRow::timeValue},
+};
+
+// Marks the signal's cell with its packed codes and the approach marks of
+// the four cells 2, 4, 6 and 8 cells before it. False when the signal's cell
+// is taken (the pass stops with errorCode 16); nothing is written then.
+bool recordSignal(RouteModel& model, const SignalRow& row);
+
+}  // namespace sb

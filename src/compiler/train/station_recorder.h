@@ -1,0 +1,19 @@
+// The station recorder: one "stazione" row into the next station entry of
+// the scenario table, its stop cell and its approach marks.
+#pragma once
+
+#include <cstdint>
+
+#include "compiler/common/field_reader.h"
+#include "compiler/train/row_verdict.h"
+#include "model/route_model.h"
+
+namespace sb {
+
+// Reads the row's seventeen fields (the keyword already read) in stages, so
+// that a rejected row stops reading where the checks say, and each value is
+// stored into entry stationCount as it is read: what a rejected row leaves
+// behind stays in the table. On success stationCount moves on by one.
+RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& stationCount);
+
+}  // namespace sb

@@ -1,0 +1,25 @@
+#include "driver/folder_sources.h"
+
+#include "files/file_store.h"
+
+namespace sb::driver {
+
+bool FolderSources::exists(const std::string& name) const { return files::exists(files::joinPath(folder_, name)); }
+
+std::string FolderSources::read(const std::string& name) const {
+    try {
+        return files::readAll(files::joinPath(folder_, name));
+    } catch (const files::FileError& e) {
+        throw SourceFileError(e.what());
+    }
+}
+
+void FolderSources::remove(const std::string& name) {
+    try {
+        files::removeIfExists(files::joinPath(folder_, name));
+    } catch (const files::FileError& e) {
+        throw SourceFileError(e.what());
+    }
+}
+
+}  // namespace sb::driver

@@ -1,0 +1,109 @@
+// Little-endian bytes, one field at a time. The writer builds each byte
+// with shifts; the reader checks every read against the end of the data and
+// names the record and field it was reading when the data ends.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sb::format {
+
+// A compiled file that does not fit its layout; the message says where.
+class DecodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What is being read, for messages: "cell 1020, field adhesion".
+struct Where {
+    std::string_view record;
+    std::size_t index;
+    std::string_view field;
+};
+
+std::string describe(const Where& where);
+
+class ByteWriter {
+public:
+    void reserve(std::size_t n) { bytes_.reserve(n); }
+
+    void put(std::uint8_t v) { bytes_.push_back(static_cast<char>(v)); }
+    void put(std::uint16_t v) {
+        put(static_cast<std::uint8_t>(v & 0xFFu));
+        put(static_cast<std::uint8_t>((v >> 8) & 0xFFu));
+    }
+    void put(std::int16_t v) { put(static_cast<std::uint16_t>(v)); }
+    void put(std::int32_t v) {
+        const auto u = static_cast<std::uint32_t>(v);
+        for (int shift = 0; shift < 32; shift += 8) put(static_cast<std::uint8_t>((u >> shift) & 0xFFu));
+    }
+    void put(double v) {
+        const auto u = std::bit_cast<std::uint64_t>(v);
+        for (int shift = 0; shift < 64; shift += 8) put(static_cast<std::uint8_t>((u >> shift) & 0xFFu));
+    }
+    // A text: its length in 16 bits, then its bytes. A text too long for the
+    // length field cannot be written (DecodeError's sibling: std::length_error).
+    void put(const std::string& text);
+
+    const std::string& bytes() const { return bytes_; }
+    std::string take() { return std::move(bytes_); }
+
+private:
+    std::string bytes_;
+};
+
+class ByteReader {
+public:
+    explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool atEnd() const { return pos_ == bytes_.size(); }
+    std::size_t offset() const { return pos_; }
+    std::size_t size() const { return bytes_.size(); }
+    // The bytes from an earlier offset up to the current one.
+    std::string_view since(std::size_t start) const { return bytes_.substr(start, pos_ - start); }
+
+    void get(std::uint8_t& v, const Where& where) {
+        need(1, where);
+        v = static_cast<std::uint8_t>(bytes_[pos_++]);
+    }
+    void get(std::uint16_t& v, const Where& where) {
+        need(2, where);
+        v = static_cast<std::uint16_t>(byteAt(0) | (byteAt(1) << 8));
+        pos_ += 2;
+    }
+    void get(std::int16_t& v, const Where& where) {
+        std::uint16_t u = 0;
+        get(u, where);
+        v = static_cast<std::int16_t>(u);
+    }
+    void get(std::int32_t& v, const Where& where) {
+        need(4, where);
+        std::uint32_t u = 0;
+        for (int i = 0; i < 4; ++i) u |= static_cast<std::uint32_t>(byteAt(i)) << (8 * i);
+        pos_ += 4;
+        v = static_cast<std::int32_t>(u);
+    }
+    void get(double& v, const Where& where) {
+        need(8, where);
+        std::uint64_t u = 0;
+        for (int i = 0; i < 8; ++i) u |= static_cast<std::uint64_t>(byteAt(i)) << (8 * i);
+        pos_ += 8;
+        v = std::bit_cast<double>(u);
+    }
+    void get(std::string& text, const Where& where);
+
+private:
+    std::uint32_t byteAt(int i) const { return static_cast<unsigned char>(bytes_[pos_ + static_cast<std::size_t>(i)]); }
+    void need(std::size_t n, const Where& where) const {
+        if (bytes_.size() - pos_ < n) throw DecodeError("the file ends inside " + describe(where));
+    }
+
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace sb::format

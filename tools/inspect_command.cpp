@@ -1,0 +1,81 @@
+#include "tools/inspect_command.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "files/file_store.h"
+#include "format/compiled_files.h"
+#include "format/listing.h"
+#include "tools/exit_status.h"
+
+namespace sb::tool {
+
+namespace {
+
+bool endsWith(const std::string& text, std::string_view tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::optional<std::size_t> parseIndex(std::string_view text) {
+    std::size_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+void show(CompiledKind kind, const std::string& bytes, const InspectOptions& options, std::ostream& out) {
+    switch (kind) {
+        case CompiledKind::Cells:
+            if (options.bytes) return format::dumpCellFile(out, bytes, options.range);
+            if (options.json) return format::writeCellsJson(out, format::decodeCells(bytes));
+            return format::listCells(out, format::decodeCells(bytes));
+        case CompiledKind::ScenarioTable:
+            if (options.bytes) return format::dumpScenarioTableFile(out, bytes, options.range);
+            if (options.json) return format::writeScenarioTableJson(out, format::decodeScenarioTable(bytes));
+            return format::listScenarioTable(out, format::decodeScenarioTable(bytes));
+        case CompiledKind::LineProfile:
+            if (options.bytes) return format::dumpLineProfileFile(out, bytes, options.range);
+            if (options.json) return format::writeLineProfileJson(out, bytes);
+            return format::listLineProfile(out, bytes);
+    }
+}
+
+}  // namespace
+
+std::optional<CompiledKind> kindFromName(const std::string& path) {
+    if (endsWith(path, "_linea.dat")) return CompiledKind::LineProfile;
+    if (endsWith(path, ".sim")) return CompiledKind::ScenarioTable;
+    if (endsWith(path, ".dat")) return CompiledKind::Cells;
+    return std::nullopt;
+}
+
+std::optional<format::RecordRange> parseRange(const std::string& text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) return std::nullopt;
+    const auto first = parseIndex(std::string_view(text).substr(0, colon));
+    const auto last = parseIndex(std::string_view(text).substr(colon + 1));
+    if (!first || !last || *first > *last) return std::nullopt;
+    return format::RecordRange{*first, *last};
+}
+
+int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& err) {
+    const auto kind = kindFromName(options.path);
+    if (!kind) {
+        err << "scenario-tool: cannot tell the kind of \"" << options.path
+            << "\" from its name (expected \"_linea.dat\", \".sim\" or \".dat\")\n";
+        return exitUsage;
+    }
+    try {
+        show(*kind, files::readAll(options.path), options, out);
+    } catch (const format::DecodeError& failure) {
+        out.flush();
+        err << "scenario-tool: \"" << options.path << "\" does not fit its layout: " << failure.what() << '\n';
+        return exitUsage;
+    } catch (const std::exception& failure) {
+        err << "scenario-tool: " << failure.what() << '\n';
+        return exitUsage;
+    }
+    return exitOk;
+}
+
+}  // namespace sb::tool
