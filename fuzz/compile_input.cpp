@@ -1,4 +1,5 @@
 #include "compile_input.h"
+#include "fuzz_entry.h"
 
 #include <string>
 #include <string_view>
@@ -49,3 +50,5 @@ void compileFuzzInput(const std::uint8_t* data, std::size_t size) {
     sink = sink + sb::format::scenarioTableBytes(model.scenario).size();
     sink = sink + sb::format::lineProfileBytes(model.lineProfile).size();
 }
+
+void fuzzOneInput(const std::uint8_t* data, std::size_t size) { compileFuzzInput(data, size); }

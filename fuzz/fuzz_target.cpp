@@ -1,11 +1,11 @@
-// libFuzzer entry point; the work is in compile_input.cpp so that the corpus
-// can also be replayed without libFuzzer.
+// libFuzzer entry point of every target; the work is in the target's own
+// input file, so that its corpus can also be replayed without libFuzzer.
 #include <cstddef>
 #include <cstdint>
 
-#include "compile_input.h"
+#include "fuzz_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    compileFuzzInput(data, size);
+    fuzzOneInput(data, size);
     return 0;
 }

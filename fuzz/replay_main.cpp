@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "compile_input.h"
+#include "fuzz_entry.h"
 
 namespace fs = std::filesystem;
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         // Named before the run, so a crash report says which input caused it.
         std::fprintf(stderr, "replaying %s (%zu bytes)\n", path.string().c_str(), bytes.size());
-        compileFuzzInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        fuzzOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs replayed\n", inputs.size());
     return 0;

@@ -11,6 +11,7 @@
 
 #include "builtin/line_source.h"
 #include "builtin/train_source.h"
+#include "support/dump_lines.h"
 #include "support/test_support.h"
 #include "tool_process.h"
 
@@ -141,6 +142,36 @@ TEST_F(InspectCommand, ListsTheLineProfile) {
                              "metre 50999: (empty, empty)",
                              "metre 51000: (empty, empty)",
                          });
+}
+
+// Every byte of each built-in compiled file shows up once, in order, under
+// its record and field; the last line ends at the file's end.
+TEST_F(InspectCommand, BytesDumpCoversEachBuiltInFileExactlyOnce) {
+    for (const std::string& name : {cellFileName, scenarioTableName, lineProfileName}) {
+        SCOPED_TRACE(name);
+        const Finished run = runTool({"inspect", "--bytes", name}, folder_->path());
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        const std::vector<sbtest::DumpLine> lines = sbtest::parseDump(run.out);
+        const std::string file = bytes(name);
+        EXPECT_EQ(sbtest::firstUncovered(lines, file), std::string::npos);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().offset + lines.back().bytes.size(), file.size());
+    }
+    const Finished cells = runTool({"inspect", "--bytes", cellFileName}, folder_->path());
+    EXPECT_NE(cells.out.find("000004c0  20 00  ; cell 81 value1 = 32\n"), std::string::npos);
+}
+
+TEST_F(InspectCommand, BytesRangeLimitsTheDumpToThoseRecords) {
+    const Finished run = runTool({"inspect", "--bytes", "--range", "85:86", scenarioTableName}, folder_->path());
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::vector<sbtest::DumpLine> lines = sbtest::parseDump(run.out);
+    ASSERT_EQ(lines.size(), 32u);
+    EXPECT_EQ(lines.front().label.rfind("entry 85 kind", 0), 0u);
+    EXPECT_EQ(lines.back().label.rfind("entry 86 longD", 0), 0u);
+    for (const char* bad : {"86:85", "1", "a:b", "-1:3"}) {
+        EXPECT_EQ(runTool({"inspect", "--bytes", "--range", bad, scenarioTableName}, folder_->path()).exitStatus, 2)
+            << bad;
+    }
 }
 
 // Re-encoding the JSON by the byte layouts must give the file back: every

@@ -1,0 +1,126 @@
+// Decoding what was encoded gives the same record back, for each record of
+// the compiled files over a table of edge values; and a file that stops
+// fitting its layout is refused with the record and field named.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "format/compiled_files.h"
+
+namespace {
+
+using namespace sb;
+using namespace sb::format;
+
+RouteCell cellWith(std::uint8_t kind, std::int16_t v1, std::int16_t v2, std::int16_t v3, std::int16_t v4,
+                   std::uint8_t tail) {
+    return RouteCell{kind, v1, v2, v3, v4, tail, static_cast<std::uint8_t>(tail ^ 0x0F),
+                     static_cast<std::uint8_t>(tail ^ 0xF0), 1, 255, tail};
+}
+
+const RouteCell kCells[] = {
+    RouteCell{},
+    cellWith(255, INT16_MIN, INT16_MAX, -1, 1, 255),
+    cellWith(1, 5121, 2366, 0, -32767, 0x80),
+    cellWith(12, 180, 0, 256, 255, 0x7F),
+};
+
+TEST(RoundTrip, CellsComeBackFieldForField) {
+    const std::vector<RouteCell> cells(std::begin(kCells), std::end(kCells));
+    const std::string bytes = cellFileBytes(cells);
+    ASSERT_EQ(bytes.size(), cells.size() * 15);
+    EXPECT_EQ(decodeCells(bytes), cells);
+}
+
+TEST(RoundTrip, ScenarioEntriesComeBackWithTheirTexts) {
+    ScenarioTable table{};
+    table[0] = ScenarioEntry{};
+    table[1] = ScenarioEntry{255, INT32_MIN, INT32_MAX, -1, 128, "", INT16_MIN, INT16_MAX, -1, 0, 1, 0, 255, 1, 254, -2};
+    table[2].text = std::string("Citt\xE0 \x80\x81\x00 end", 13);  // every byte kept, NUL included
+    table[3].text = std::string(0xFFFF, 'x');                       // the longest text the length field holds
+    table[85].text = "VELDRA PALV";
+    table[85].intA = 610;
+    table[85].longD = 33023;
+    table[86].text = "2638";
+    const std::string bytes = scenarioTableBytes(table);
+    EXPECT_EQ(bytes.size(), 87u * 34u + 13u + 0xFFFFu + 11u + 4u);
+    EXPECT_EQ(decodeScenarioTable(bytes), table);
+}
+
+TEST(RoundTrip, ATextLongerThanItsLengthFieldIsNotWritten) {
+    ScenarioTable table{};
+    table[5].text = std::string(0x10000, 'x');
+    EXPECT_THROW(scenarioTableBytes(table), std::length_error);
+}
+
+TEST(RoundTrip, ProfileElementsKeepTheirTypeAndEveryBitOfTheirValue) {
+    LineProfile profile;
+    profile.recreate(5);
+    profile.setInteger(0, 0, INT16_MIN);
+    profile.setInteger(1, 0, INT16_MAX);
+    profile.setDouble(2, 0, -0.0);
+    profile.setDouble(3, 0, std::numeric_limits<double>::denorm_min());
+    profile.setDouble(4, 0, 1e308);
+    profile.setInteger(0, 1, 0);
+    profile.setDouble(1, 1, 0.1);
+    profile.setDouble(2, 1, -12345.678901234567);
+    // (5, 0) and (3..5, 1) stay empty.
+    const std::string bytes = lineProfileBytes(profile);
+    const LineProfile back = decodeLineProfile(bytes);
+    EXPECT_EQ(back.lastMetre(), 5);
+    EXPECT_EQ(back.types(), profile.types());
+    EXPECT_TRUE(std::signbit(back.at(2, 0).value));
+    EXPECT_EQ(back, profile);
+    EXPECT_EQ(lineProfileBytes(back), bytes);
+}
+
+TEST(RoundTrip, AProfileNeverBuiltIsAnEmptyFileAndBack) {
+    EXPECT_EQ(lineProfileBytes(LineProfile{}), "");
+    EXPECT_FALSE(decodeLineProfile("").allocated());
+}
+
+struct BrokenFile {
+    const char* name;
+    std::string bytes;
+    int kind;  // 0 cells, 1 scenario table, 2 line profile
+    const char* message;
+};
+
+std::string cellsWithout(std::size_t bytesMissing) {
+    return cellFileBytes(std::vector<RouteCell>(3)).substr(0, 45 - bytesMissing);
+}
+
+TEST(RoundTrip, BrokenFilesAreRefusedNamingTheRecordAndField) {
+    ScenarioTable table{};
+    table[85].text = "VELDRA PALV";
+    const std::string fullTable = scenarioTableBytes(table);
+    const BrokenFile cases[] = {
+        {"a cell file one byte short", cellsWithout(1), 0, "the file ends inside cell 2, field adhesion"},
+        {"a cell file cut inside value2", cellsWithout(11), 0, "the file ends inside cell 2, field value2"},
+        {"a table cut inside a text", fullTable.substr(0, 85 * 34 + 20), 1, "the file ends inside entry 85, field text"},
+        {"a table with a byte too many", fullTable + "x", 1, "1 byte(s) follow the last of the 87 entries"},
+        {"a table of one entry", std::string(34, '\0'), 1, "the file ends inside entry 1, field kind"},
+        {"a profile element without its value", std::string("\x05\x00\x00", 3), 2,
+         "the file ends inside element 0, field value"},
+        {"a profile element of unknown type", std::string("\x03\x00", 2), 2, "unknown type 3 in element 0 at offset 0"},
+        {"a profile with an odd element count", std::string("\x00\x00", 2), 2,
+         "the file holds 1 elements, not two axes of equal length"},
+    };
+    for (const BrokenFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            if (c.kind == 0) decodeCells(c.bytes);
+            if (c.kind == 1) decodeScenarioTable(c.bytes);
+            if (c.kind == 2) decodeLineProfile(c.bytes);
+            ADD_FAILURE() << "decoded";
+        } catch (const DecodeError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
+}  // namespace
