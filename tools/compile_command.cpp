@@ -1,5 +1,7 @@
 #include "tools/compile_command.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -13,24 +15,23 @@
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "tools/diagnostics.h"
+#include "tools/display_text.h"
 #include "tools/exit_status.h"
 
 namespace sb::tool {
 
 namespace {
 
-enum class SourceState { Missing, Present };
-
-// Copies an author's source into the compile's in-memory folder. A path that
-// does not exist is left out, so the compile reports it as it would report a
-// missing file of its own; a path that exists but cannot be read is an
-// input failure of the tool.
-SourceState copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
+// Copies an author's source into the compile's in-memory folder. A path
+// that does not exist, is not a regular file or cannot be read is an input
+// failure of the tool, reported before anything is written.
+void copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return SourceState::Missing;
+    if (::stat(path.c_str(), &info) != 0) {
+        throw files::FileError("cannot open \"" + path + "\": " + std::strerror(errno));
+    }
     if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
     sources.files[internalName] = files::readAll(path);
-    return SourceState::Present;
 }
 
 nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fatal, const std::string& diagnostic) {
@@ -38,7 +39,8 @@ nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fa
     result["errorCode"] = model.errorCode;
     result["errorPosition"] = model.errorPosition;
     result["fatal"] = fatal.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(fatal);
-    result["diagnostic"] = diagnostic.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(diagnostic);
+    result["diagnostic"] =
+        diagnostic.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(displayText(diagnostic));
     return result;
 }
 
@@ -93,25 +95,39 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
         copySource(options.lineSource, paths.internalLineName, sources);
         copySource(options.trainSource, paths.internalTrainName, sources);
         outcome = compileModel(model, options.withProfile, sources);
-        if (outcome.fatal.empty()) {
-            files::createFolder(options.outputFolder);
-            driver::writeCompiledFiles(model, options.outputFolder);
-        }
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << failure.what() << '\n';
+        err << "scenario-tool: " << displayText(failure.what()) << '\n';
         return exitUsage;
     }
 
     const std::string diagnostic = diagnosticLine(model, paths);
     if (!outcome.fatal.empty()) {
-        err << "fatal: Errore n. " << outcome.fatal << ": a format mark's place in the compiled output is already taken"
-            << (outcome.fatal == "1250" ? " (cell 1 value1 or entry 85 intA)" : " (cell 1 value2 or entry 85 longD)")
+        err << "fatal: Errore n. " << outcome.fatal << ": " << error::cause(std::stoi(outcome.fatal))
             << "; no compiled file written\n";
     }
-    if (!diagnostic.empty()) err << diagnostic << '\n';
-    if (options.json) out << resultJson(model, outcome.fatal, diagnostic).dump() << '\n';
-
+    if (!diagnostic.empty()) err << displayText(diagnostic) << '\n';
+    if (options.json) out << jsonLine(resultJson(model, outcome.fatal, diagnostic));
     if (!outcome.fatal.empty()) return exitFatal;
+
+    // Good files in --out are not replaced by the output of a failed compile
+    // unless the author asks for it, as the program itself does.
+    const bool write = model.errorCode == 0 || options.writeOnError;
+    if (write) {
+        try {
+            files::createFolder(options.outputFolder);
+            std::vector<std::string> notices;
+            const files::FolderLock lock = driver::claimFolder(
+                options.outputFolder, names::compiledFiles(options.lineName, options.trainNumber), notices);
+            for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
+            driver::writeCompiledFiles(model, options.outputFolder);
+        } catch (const std::exception& failure) {
+            err << "scenario-tool: " << displayText(failure.what()) << '\n';
+            return exitUsage;
+        }
+    } else {
+        err << "scenario-tool: no compiled file written (the compile recorded error " << model.errorCode
+            << "; --write-on-error writes them anyway)\n";
+    }
     return model.errorCode == 0 ? exitOk : exitSourceError;
 }
 

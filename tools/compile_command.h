@@ -15,6 +15,8 @@ struct CompileOptions {
     std::string outputFolder = ".";
     bool withProfile = true;
     bool json = false;
+    // Write the compiled files even when the compile records an error code.
+    bool writeOnError = false;
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);

@@ -193,7 +193,12 @@ public:
         std::_Exit(fatalExitStatus);
     }
 
-    void report(std::string_view line) override { err_ << line << '\n' << std::flush; }
+    // A desktop user has no console: the line the run ends on is shown in a
+    // box with one OK button as well, and the run ends once it is closed.
+    void report(std::string_view line) override {
+        err_ << line << '\n' << std::flush;
+        showMessageBox(applicationTitle(), std::string(line));
+    }
 
 private:
     std::ostream& err_;

@@ -13,7 +13,8 @@ namespace sb::run {
 // and the connection succeeds); nullptr otherwise, having printed nothing, so
 // the caller's console layer behaves exactly as without it.
 //
-// Its report() still writes one line to err; fatalError() writes its prompt there
+// Its report() writes one line to err and shows it in a message box with one
+// OK button, returning once the box is closed; fatalError() writes its prompt there
 // too, then shows the message box and ends the process with status 3 once the
 // box is closed.
 //

@@ -1,6 +1,8 @@
 #include "run/run_sequence.h"
 
 #include <exception>
+#include <optional>
+#include <vector>
 #include <string_view>
 
 #include "driver/compile_and_write.h"
@@ -11,7 +13,7 @@
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "model/route_model.h"
-#include "files/file_store.h"
+#include "files/folder_lock.h"
 #include "builtin/line_source.h"
 #include "builtin/train_source.h"
 
@@ -64,7 +66,12 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
     // Named before each step so a failure says which one it stopped.
     std::string_view step = "starting";
     CompileOutcome outcome;
+    // One run at a time in the folder, held until the process ends.
+    std::optional<files::FolderLock> lock;
     try {
+        step = "claiming the program's folder";
+        std::vector<std::string> notices;
+        lock.emplace(driver::claimFolder(folder, names::runFiles(model.lineName, model.trainNumber), notices));
         step = "writing the line source file";
         builtin::writeLineSource(folder, model.lineName);
         step = "writing the train source file";
@@ -77,9 +84,6 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
         documents::writeTrainSheet(folder, model.lineName, model.trainNumber);
         step = "compiling the scenario";
         outcome = driver::compileAndWrite(model, true, folder, folder);
-    } catch (const files::FileError& e) {
-        platform.report(failureLine(step, "", e.what()));
-        return exitstatus::runTimeFailure;
     } catch (const RunTimeFailure& e) {
         platform.report(failureLine(step, "run-time failure: ", e.what()));
         return exitstatus::runTimeFailure;

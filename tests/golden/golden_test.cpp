@@ -66,7 +66,8 @@ std::string outcomeOf(const fs::path& caseFolder) {
             sources.emplace_back();
         }
     }
-    std::vector<std::string> args{"compile", "--json", "--out", "out"};
+    // Error cases keep their compiled output, as the program writes it.
+    std::vector<std::string> args{"compile", "--json", "--write-on-error", "--out", "out"};
     if (fs::exists(caseFolder / "options.txt")) {
         for (const std::string& option : linesOf(sbtest::readFile((caseFolder / "options.txt").string()))) {
             if (!option.empty()) args.push_back(option);
@@ -78,10 +79,13 @@ std::string outcomeOf(const fs::path& caseFolder) {
 
     std::ostringstream text;
     text << "exit status: " << run.exitStatus << '\n';
-    const nlohmann::json result = nlohmann::json::parse(run.out);
-    text << "errorCode: " << result.at("errorCode") << '\n';
-    text << "errorPosition: " << result.at("errorPosition") << '\n';
-    text << "fatal: " << (result.at("fatal").is_null() ? "none" : result.at("fatal").get<std::string>()) << '\n';
+    // A compile that never ran (status 2) prints no result.
+    if (!run.out.empty()) {
+        const nlohmann::json result = nlohmann::json::parse(run.out);
+        text << "errorCode: " << result.at("errorCode") << '\n';
+        text << "errorPosition: " << result.at("errorPosition") << '\n';
+        text << "fatal: " << (result.at("fatal").is_null() ? "none" : result.at("fatal").get<std::string>()) << '\n';
+    }
     text << "stderr:\n";
     for (const std::string& line : linesOf(run.err)) text << "  " << line << '\n';
 

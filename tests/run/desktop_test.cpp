@@ -169,6 +169,34 @@ TEST(DesktopFatalError, WaitsForOkThenEndsWithStatusThree) {
     EXPECT_EQ(display.findWindow("^Form1$"), "");
 }
 
+// A failed run ends with its line in a box the user closes: a desktop user
+// has no console to read standard error on.
+TEST(DesktopFailure, ShowsTheFailureLineAndWaitsForOkThenEndsWithStatusTwo) {
+    if (const auto why = whyNoDesktop()) GTEST_SKIP() << *why;
+    VirtualDisplay display;
+    sbtest::TempFolder programFolder;
+    const std::string program = programFolder.file("scenario-builder");
+    fs::copy_file(SB_BUILDER_PATH, program);
+    fs::create_directory(programFolder.file(notes));  // nothing replaces a folder with a file
+
+    Process run({program}, display.clientEnvironment(withLibraryLeaksExcused({})), programFolder.path());
+    std::string box;
+    pollUntil([&] { return !(box = display.findWindow("^scenario-builder$")).empty() || !run.running(); });
+    ASSERT_FALSE(box.empty()) << "no message box; status " << run.exitStatus() << ", stderr: " << run.err()
+                              << display.log();
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(run.running()) << "ended without OK, status " << run.exitStatus();
+    const Image shot = screenshot(display, box, programFolder.file("box.ppm"));
+    EXPECT_GT(std::count_if(shot.pixels.begin(), shot.pixels.end(), isDark), 100) << "the line is not painted";
+
+    ASSERT_TRUE(display.pressKey(box, "Return"));
+    ASSERT_TRUE(run.waitFor(patience)) << "OK did not end the program";
+    EXPECT_EQ(run.exitStatus(), 2);
+    EXPECT_NE(run.err().find("writing the notes failed"), std::string::npos) << run.err();
+    EXPECT_NE(run.err().find(notes), std::string::npos) << run.err();
+    EXPECT_EQ(display.findWindow("^scenario-builder$"), "");
+}
+
 // Runs everywhere: no X server is needed to fail to reach one. "unix:" keeps
 // the client to local sockets; a bare ":N" would also try a TCP port.
 TEST(DesktopFallback, ADisplayThatDoesNotOpenLeavesTheConsoleAsItIs) {

@@ -20,6 +20,8 @@ public:
 class SourceFiles {
 public:
     virtual ~SourceFiles() = default;
+    // False only for a file that is not there; throws SourceFileError when
+    // the system cannot tell.
     virtual bool exists(const std::string& name) const = 0;
     // Throws SourceFileError when the file cannot be read.
     virtual std::string read(const std::string& name) const = 0;
