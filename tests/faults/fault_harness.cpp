@@ -101,10 +101,14 @@ std::string ended(const Finished& run) {
     return text;
 }
 
-// A temporary file's name with its random suffix masked: ".a.tmp-Xy12Ab" gives ".a.tmp-*".
+// A temporary file's or a backup's name with its random suffix masked:
+// ".a.tmp-Xy12Ab" gives ".a.tmp-*", ".a.old-Xy12Ab" gives ".a.old-*".
 std::string masked(const std::string& name) {
-    const std::size_t mark = name.find(".tmp-");
-    return mark == std::string::npos ? name : name.substr(0, mark + 5) + "*";
+    for (const char* marker : {".tmp-", ".old-"}) {
+        const std::size_t mark = name.rfind(marker);
+        if (mark != std::string::npos) return name.substr(0, mark + 5) + "*";
+    }
+    return name;
 }
 
 // The file a temporary file stands in for: ".a.tmp-Xy12Ab" gives "a".
@@ -387,7 +391,13 @@ const Check checks[] = {
     {"its report names the file and the cause", Applies::errors,
      [](const Observed& o) -> std::string {
          const std::string cause = std::strerror(o.trial.fault.error);
-         const std::string named = o.trial.at.named == "." ? o.folder : o.trial.at.named;
+         // A temporary file or backup is named with its random suffix, which
+         // differs from run to run: the part before it must be there.
+         const std::string named = [&] {
+             const std::string whole = o.trial.at.named == "." ? o.folder : o.trial.at.named;
+             const std::string mask = masked(whole);
+             return mask == whole ? whole : mask.substr(0, mask.size() - 1);
+         }();
          std::stringstream lines(o.faulty.err);
          std::string line;
          while (std::getline(lines, line)) {

@@ -168,7 +168,7 @@ TEST(CompileCommand, AnUnreadableSourceIsAnInputFailure) {
 // system gives: the JSON stays valid and shows both as they are meant.
 TEST(CompileCommand, JsonStaysValidAndReadableForSingleByteTexts) {
     sbtest::TempFolder folder;
-    const std::string line = "lin\xE9a.txt";  // not UTF-8
+    const std::string line = "lin\xE9" "a.txt";  // not UTF-8
     sbtest::writeFile(folder.file(line), builtInLine);
     sbtest::writeFile(folder.file("train.txt"), withRow(builtInTrain, "numero vetture, tr\xE8"));
     const Finished run = runTool({"compile", "--json", "--out", "out", line, "train.txt"}, folder.path());
