@@ -30,11 +30,30 @@ files::FolderLock claimFolder(const std::string& folder, const std::vector<std::
     return lock;
 }
 
+namespace {
+
+// Encodes straight into the staged file through the writer's small buffer.
+template <typename Encode>
+std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
+    return [encode](const files::ReplaceGroup::Write& write) {
+        format::ByteWriter out(write);
+        encode(out);
+        out.finish();
+    };
+}
+
+}  // namespace
+
 void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder) {
     files::ReplaceGroup group(outputFolder, files::Atomicity::AllOrNothing);
-    if (model.withProfile) group.stage(names::lineProfileFile(model.lineName), format::lineProfileBytes(model.lineProfile));
-    group.stage(names::scenarioTableFile(model.lineName, model.trainNumber), format::scenarioTableBytes(model.scenario));
-    group.stage(names::cellFile(model.lineName, model.trainNumber), format::cellFileBytes(model.cells));
+    if (model.withProfile) {
+        group.stage(names::lineProfileFile(model.lineName),
+                    streamed([&](format::ByteWriter& out) { format::writeLineProfileFile(out, model.lineProfile); }));
+    }
+    group.stage(names::scenarioTableFile(model.lineName, model.trainNumber),
+                streamed([&](format::ByteWriter& out) { format::writeScenarioTableFile(out, model.scenario); }));
+    group.stage(names::cellFile(model.lineName, model.trainNumber),
+                streamed([&](format::ByteWriter& out) { format::writeCellFile(out, model.cells); }));
     group.commit();
 }
 

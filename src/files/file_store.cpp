@@ -115,11 +115,17 @@ bool presentFile(const std::string& path) {
 
 std::string writeTemporary(const std::string& folder, const std::string& targetName, std::string_view content,
                            bool durable) {
+    return writeTemporary(
+        folder, targetName, [content](const Write& write) { write(content); }, durable);
+}
+
+std::string writeTemporary(const std::string& folder, const std::string& targetName,
+                           const std::function<void(const Write&)>& produce, bool durable) {
     std::string name;
     const int fd = createBeside(folder, targetName, temporaryMarker, name);
     const std::string path = joinPath(folder, name);
     try {
-        writeFully(fd, content, path);
+        produce([&](std::string_view chunk) { writeFully(fd, chunk, path); });
         if (durable) flush(fd, path);
     } catch (...) {
         ::close(fd);

@@ -2,6 +2,7 @@
 // FileError that names the file and the cause. Private to this room.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,8 +31,12 @@ bool present(const std::string& path);
 // Whether a file that is not a folder is there (a second name can be made for it).
 bool presentFile(const std::string& path);
 
-// Writes content to a new temporary file beside folder/targetName, flushed
-// when durable is set; returns the temporary file's name within the folder.
+// Writes a new temporary file beside folder/targetName with what produce
+// hands to its write function, flushed when durable is set; returns the
+// temporary file's name within the folder.
+using Write = std::function<void(std::string_view)>;
+std::string writeTemporary(const std::string& folder, const std::string& targetName,
+                           const std::function<void(const Write&)>& produce, bool durable);
 std::string writeTemporary(const std::string& folder, const std::string& targetName, std::string_view content,
                            bool durable);
 

@@ -154,6 +154,10 @@ void ReplaceGroup::stage(const std::string& name, std::string_view content) {
     staged_.push_back(Staged{name, io::writeTemporary(folder_, name, content, true)});
 }
 
+void ReplaceGroup::stage(const std::string& name, const std::function<void(const Write&)>& produce) {
+    staged_.push_back(Staged{name, io::writeTemporary(folder_, name, produce, true)});
+}
+
 void ReplaceGroup::commit() {
     if (atomicity_ == Atomicity::EachFile) {
         // Each file is old or new on its own; one folder flush for all.

@@ -21,6 +21,7 @@
 // complete on its own; the folder is flushed once for the group.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,10 @@ public:
 
     // Writes the new content of folder/name to a temporary file and flushes it.
     void stage(const std::string& name, std::string_view content);
+    // The same, the content handed over piece by piece: produce(write) calls
+    // write with each piece in order, so a large file never sits in memory.
+    using Write = std::function<void(std::string_view)>;
+    void stage(const std::string& name, const std::function<void(const Write&)>& produce);
     // Puts every staged file in place; throws FileError, naming the file and
     // the cause, after undoing what it did when it fails.
     void commit();

@@ -1,5 +1,6 @@
 #include "format/compiled_files.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace sb::format {
@@ -8,12 +9,46 @@ std::string describe(const Where& where) {
     return std::string(where.record) + " " + std::to_string(where.index) + ", field " + std::string(where.field);
 }
 
+ByteWriter::ByteWriter() : buffer_(new char[bufferSize]) {}
+
+ByteWriter::ByteWriter(ByteDrain drain) : buffer_(new char[bufferSize]), drain_(std::move(drain)) {}
+
 void ByteWriter::put(const std::string& text) {
     if (text.size() > 0xFFFF) {
         throw std::length_error("a text of " + std::to_string(text.size()) + " bytes does not fit its 16-bit length");
     }
     put(static_cast<std::uint16_t>(text.size()));
-    bytes_.append(text);
+    for (std::size_t at = 0; at < text.size();) {
+        room(1);
+        const std::size_t n = std::min(text.size() - at, bufferSize - used_);
+        text.copy(buffer_.get() + used_, n, at);
+        used_ += n;
+        at += n;
+    }
+}
+
+void ByteWriter::drainBuffer() {
+    const std::string_view full(buffer_.get(), used_);
+    if (drain_) {
+        drain_(full);
+    } else {
+        collected_.append(full);
+    }
+    used_ = 0;
+}
+
+void ByteWriter::finish() {
+    if (used_ > 0) drainBuffer();
+}
+
+const std::string& ByteWriter::bytes() {
+    finish();
+    return collected_;
+}
+
+std::string ByteWriter::take() {
+    finish();
+    return std::move(collected_);
 }
 
 void ByteReader::get(std::string& text, const Where& where) {
@@ -57,32 +92,51 @@ ProfileValue decodeProfileElement(ByteReader& in, std::size_t index) {
     return element;
 }
 
-std::string cellFileBytes(const std::vector<RouteCell>& cells) {
+namespace {
+
+template <typename Profile>
+void writeProfile(ByteWriter& out, const Profile& profile) {
+    if (!profile.allocated()) return;
+    // All first coordinates, then all second coordinates: the file's order.
+    for (const int axis : {0, 1}) {
+        profile.forEachOnAxis(axis, [&](const ProfileValue& element) { encodeProfileElement(out, element); });
+    }
+}
+
+template <typename Write>
+std::string collected(Write&& write) {
     ByteWriter out;
-    out.reserve(cells.size() * cellRecordSize);
-    for (const RouteCell& cell : cells) encodeRecord(out, cellLayout, cell);
+    write(out);
     return out.take();
+}
+
+}  // namespace
+
+void writeCellFile(ByteWriter& out, const std::vector<RouteCell>& cells) {
+    for (const RouteCell& cell : cells) encodeRecord(out, cellLayout, cell);
+}
+
+void writeScenarioTableFile(ByteWriter& out, const ScenarioTable& entries) {
+    for (const ScenarioEntry& entry : entries) encodeRecord(out, entryLayout, entry);
+}
+
+void writeLineProfileFile(ByteWriter& out, const LineProfile& profile) { writeProfile(out, profile); }
+void writeLineProfileFile(ByteWriter& out, const ProfileElements& profile) { writeProfile(out, profile); }
+
+std::string cellFileBytes(const std::vector<RouteCell>& cells) {
+    return collected([&](ByteWriter& out) { writeCellFile(out, cells); });
 }
 
 std::string scenarioTableBytes(const ScenarioTable& entries) {
-    ByteWriter out;
-    out.reserve(entries.size() * entryFixedSize + 256);
-    for (const ScenarioEntry& entry : entries) encodeRecord(out, entryLayout, entry);
-    return out.take();
+    return collected([&](ByteWriter& out) { writeScenarioTableFile(out, entries); });
 }
 
 std::string lineProfileBytes(const LineProfile& profile) {
-    if (!profile.allocated()) return {};
-    const std::vector<ProfileType>& types = profile.types();
-    const std::vector<double>& values = profile.values();
-    // The exact size first: the profile file of a long route holds millions of elements.
-    std::size_t size = 0;
-    for (const ProfileType type : types) size += profileElementSize(type);
-    ByteWriter out;
-    out.reserve(size);
-    // The arrays hold all first coordinates, then all second coordinates: the file's order.
-    for (std::size_t i = 0; i < types.size(); ++i) encodeProfileElement(out, ProfileValue{types[i], values[i]});
-    return out.take();
+    return collected([&](ByteWriter& out) { writeLineProfileFile(out, profile); });
+}
+
+std::string lineProfileBytes(const ProfileElements& profile) {
+    return collected([&](ByteWriter& out) { writeLineProfileFile(out, profile); });
 }
 
 std::vector<RouteCell> decodeCells(std::string_view bytes) {
@@ -103,8 +157,8 @@ ScenarioTable decodeScenarioTable(std::string_view bytes) {
     return entries;
 }
 
-LineProfile decodeLineProfile(std::string_view bytes) {
-    LineProfile profile;
+ProfileElements decodeLineProfile(std::string_view bytes) {
+    ProfileElements profile;
     const std::size_t count = forEachProfileElement(bytes, [](std::size_t, const ProfileValue&) {});
     if (count == 0) return profile;
     if (count % 2 != 0) {
@@ -112,16 +166,11 @@ LineProfile decodeLineProfile(std::string_view bytes) {
     }
     const std::size_t perAxis = count / 2;
     if (perAxis - 1 > static_cast<std::size_t>(INT32_MAX)) throw DecodeError("the profile is too long");
-    const auto lastMetre = static_cast<std::int32_t>(perAxis - 1);
-    profile.recreate(lastMetre);
+    profile.lastMetre = static_cast<std::int32_t>(perAxis - 1);
+    profile.first.reserve(perAxis);
+    profile.second.reserve(perAxis);
     forEachProfileElement(bytes, [&](std::size_t index, const ProfileValue& element) {
-        const auto metre = static_cast<std::int64_t>(index % perAxis);
-        const int axis = index < perAxis ? 0 : 1;
-        if (element.type == ProfileType::Integer) {
-            profile.setInteger(metre, axis, static_cast<std::int16_t>(element.value));
-        } else if (element.type == ProfileType::Double) {
-            profile.setDouble(metre, axis, element.value);
-        }
+        (index < perAxis ? profile.first : profile.second).push_back(element);
     });
     return profile;
 }
