@@ -18,15 +18,19 @@ std::string describe(std::string_view what, const std::string& path, int err) {
     return std::string(what) + " \"" + path + "\": " + std::strerror(err);
 }
 
-namespace {
-
-std::string candidateName(const std::string& targetName, std::string_view marker) {
+std::string randomToken() {
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static std::mt19937_64 random{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
-    std::string candidate = "." + targetName + "." + std::string(marker) + "-";
-    for (int i = 0; i < 6; ++i) candidate.push_back(letters[pick(random)]);
-    return candidate;
+    std::string token;
+    for (int i = 0; i < 6; ++i) token.push_back(letters[pick(random)]);
+    return token;
+}
+
+namespace {
+
+std::string candidateName(const std::string& targetName, std::string_view marker) {
+    return "." + targetName + "." + std::string(marker) + "-" + randomToken();
 }
 
 }  // namespace
@@ -119,11 +123,32 @@ std::string writeTemporary(const std::string& folder, const std::string& targetN
         folder, targetName, [content](const Write& write) { write(content); }, durable);
 }
 
+namespace {
+
+// Fills a file just created and closes it; on any failure it goes again.
+void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable);
+
+}  // namespace
+
+void writeNew(const std::string& folder, const std::string& name, const std::function<void(const Write&)>& produce,
+              bool durable) {
+    const std::string path = joinPath(folder, name);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileError(describe("cannot create", path, errno));
+    fill(fd, path, produce, durable);
+}
+
 std::string writeTemporary(const std::string& folder, const std::string& targetName,
                            const std::function<void(const Write&)>& produce, bool durable) {
     std::string name;
     const int fd = createBeside(folder, targetName, temporaryMarker, name);
-    const std::string path = joinPath(folder, name);
+    fill(fd, joinPath(folder, name), produce, durable);
+    return name;
+}
+
+namespace {
+
+void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
     try {
         produce([&](std::string_view chunk) { writeFully(fd, chunk, path); });
         if (durable) flush(fd, path);
@@ -137,8 +162,9 @@ std::string writeTemporary(const std::string& folder, const std::string& targetN
         ::unlink(path.c_str());
         throw FileError(describe("cannot close", path, err));
     }
-    return name;
 }
+
+}  // namespace
 
 }  // namespace io
 
@@ -260,7 +286,7 @@ void replaceTransientFile(const std::string& path, std::string_view content) {
 }
 
 bool isOwnLeftover(std::string_view entryName, std::string_view targetName) {
-    for (const std::string_view marker : {temporaryMarker, std::string_view("old")}) {
+    for (const std::string_view marker : {temporaryMarker, std::string_view("old"), std::string_view("none")}) {
         const std::size_t prefix = 1 + targetName.size() + 1 + marker.size() + 1;
         if (entryName.size() != prefix + 6 || entryName[0] != '.') continue;
         if (entryName.substr(1, targetName.size()) != targetName) continue;

@@ -15,6 +15,14 @@ std::string describe(std::string_view what, const std::string& path, int err);
 // and sets name to the name within the folder.
 int createBeside(const std::string& folder, const std::string& targetName, std::string_view marker, std::string& name);
 
+// Six letters or digits, drawn at random: the token of temporary names.
+std::string randomToken();
+
+// Creates folder/name exclusively (0666 less the umask) with what produce
+// hands to its write function, flushed when durable is set.
+void writeNew(const std::string& folder, const std::string& name, const std::function<void(const std::function<void(std::string_view)>&)>& produce,
+              bool durable);
+
 // A second name for folder/targetName: a hard link "." + targetName + "." +
 // marker + "-XXXXXX". Returns the new name within the folder.
 std::string linkBeside(const std::string& folder, const std::string& targetName, std::string_view marker);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -101,14 +102,17 @@ std::string ended(const Finished& run) {
     return text;
 }
 
-// A temporary file's or a backup's name with its random suffix masked:
-// ".a.tmp-Xy12Ab" gives ".a.tmp-*", ".a.old-Xy12Ab" gives ".a.old-*".
+// A name the files room makes with a random token has it masked, so that
+// one run's calls can be matched with another's: ".a.tmp-Xy12Ab" gives
+// ".a.tmp-*", ".scenario-replace.forward-Xy12Ab" gives
+// ".scenario-replace.forward-*".
 std::string masked(const std::string& name) {
-    for (const char* marker : {".tmp-", ".old-"}) {
-        const std::size_t mark = name.rfind(marker);
-        if (mark != std::string::npos) return name.substr(0, mark + 5) + "*";
+    constexpr std::size_t tokenLength = 6;
+    if (name.size() <= tokenLength + 1 || name[name.size() - tokenLength - 1] != '-') return name;
+    for (std::size_t i = name.size() - tokenLength; i < name.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return name;
     }
-    return name;
+    return name.substr(0, name.size() - tokenLength) + "*";
 }
 
 // The file a temporary file stands in for: ".a.tmp-Xy12Ab" gives "a".

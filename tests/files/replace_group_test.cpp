@@ -95,15 +95,15 @@ TEST(ReplaceGroup, NewFilesFollowTheUmask) {
 struct KillCase {
     const char* name;
     std::set<std::string> renamed;  // targets already holding the new file
-    bool journal;                   // the journal made it into place
-    bool undoing;                   // the journal was turned round (a failed rename)
+    bool marker;                    // the record made it into the folder
+    bool undoing;                   // the record was turned round (a failed rename)
     bool expectNew;
 };
 
 TEST(RecoverFolder, EveryInterruptedCommitEndsWholeOldOrWholeNew) {
     const KillCase cases[] = {
-        {"killed while staging, before the journal", {}, false, false, false},
-        {"killed with the journal in place, nothing renamed", {}, true, false, true},
+        {"killed while staging, before the record", {}, false, false, false},
+        {"killed with the record in place, nothing renamed", {}, true, false, true},
         {"killed between renames", {"a.dat"}, true, false, true},
         {"killed after the last rename", {"a.dat", "b.sim", "c.dat"}, true, false, true},
         {"killed while undoing", {"a.dat"}, true, true, false},
@@ -113,21 +113,13 @@ TEST(RecoverFolder, EveryInterruptedCommitEndsWholeOldOrWholeNew) {
         SCOPED_TRACE(c.name);
         sbtest::TempFolder folder;
         writeSet(folder.path(), oldSet);
-        std::string journal = "scenario-replace 1\n";
         for (const auto& [name, text] : newSet) {
-            const std::string temporary = "." + name + ".tmp-Ab12Cd";
-            const std::string backup = "." + name + ".old-Ef34Gh";
-            fs::create_hard_link(folder.file(name), folder.file(backup));
-            journal += name + "\t" + temporary + "\t" + backup + "\n";
-            if (c.renamed.count(name)) {
-                sbtest::writeFile(folder.file(temporary), text);
-                fs::rename(folder.file(temporary), folder.file(name));  // the new file, its old one kept as backup
-            } else {
-                sbtest::writeFile(folder.file(temporary), text);
-            }
+            const std::string staged = "." + name + ".tmp-Ab12Cd";
+            fs::create_hard_link(folder.file(name), folder.file("." + name + ".old-Ab12Cd"));
+            sbtest::writeFile(folder.file(staged), text);
+            if (c.renamed.count(name)) fs::rename(folder.file(staged), folder.file(name));
         }
-        journal += "end\n";
-        if (c.journal) sbtest::writeFile(folder.file(c.undoing ? ".scenario-replace.undo" : std::string(journalName)), journal);
+        if (c.marker) sbtest::writeFile(folder.file(std::string(c.undoing ? undoMarker : forwardMarker) + "Ab12Cd"), "");
 
         recoverFolder(folder.path(), {"a.dat", "b.sim", "c.dat"});
         EXPECT_EQ(contents(folder.path()), c.expectNew ? newSet : oldSet);
@@ -137,14 +129,15 @@ TEST(RecoverFolder, EveryInterruptedCommitEndsWholeOldOrWholeNew) {
 TEST(RecoverFolder, UndoingRemovesANewFileThatHadNoOldOne) {
     sbtest::TempFolder folder;
     sbtest::writeFile(folder.file("a.dat"), "new a");  // renamed in; there was no old a.dat
-    sbtest::writeFile(folder.file(".scenario-replace.undo"), "scenario-replace 1\na.dat\t.a.dat.tmp-Ab12Cd\t\nend\n");
+    sbtest::writeFile(folder.file(".a.dat.none-Ab12Cd"), "");
+    sbtest::writeFile(folder.file(std::string(undoMarker) + "Ab12Cd"), "");
     recoverFolder(folder.path(), {"a.dat"});
     EXPECT_TRUE(contents(folder.path()).empty());
 }
 
 TEST(RecoverFolder, RemovesOnlyLeftoversThatCarryOurNames) {
     sbtest::TempFolder folder;
-    const std::set<std::string> ours{".a.dat.tmp-Ab12Cd", ".a.dat.old-Zz99Yy", "..scenario-replace.journal.tmp-q1W2e3"};
+    const std::set<std::string> ours{".a.dat.tmp-Ab12Cd", ".a.dat.old-Zz99Yy", ".a.dat.none-q1W2e3"};
     const std::set<std::string> theirs{"a.dat", ".a.dat.tmp-Ab12C", ".a.dat.tmp-Ab12Cd.bak", ".x.dat.tmp-Ab12Cd",
                                        ".a.dat.tmp_Ab12Cd", "notes.txt", ".a.dat.new-Ab12Cd"};
     for (const std::string& name : ours) sbtest::writeFile(folder.file(name), "x");
@@ -154,12 +147,6 @@ TEST(RecoverFolder, RemovesOnlyLeftoversThatCarryOurNames) {
     for (const auto& [name, text] : contents(folder.path())) left.insert(name);
     EXPECT_EQ(left, theirs);
     EXPECT_EQ(done.size(), 1u);
-}
-
-TEST(RecoverFolder, AJournalThatIsNotOursStopsTheRun) {
-    sbtest::TempFolder folder;
-    sbtest::writeFile(folder.file(std::string(journalName)), "something else\n");
-    EXPECT_THROW(recoverFolder(folder.path(), {}), FileError);
 }
 
 TEST(FolderLock, ASecondHolderWaitsThenGivesUpNamingTheFolder) {

@@ -143,8 +143,8 @@ TEST(EndToEnd, TheNextRunCleansUpAfterAKilledOne) {
     // cell file staged, the journal naming it, and someone else's file.
     sbtest::writeFile(program.file("." + notes + ".tmp-a1B2c3"), "half a document");
     sbtest::writeFile(program.file("." + cells + ".tmp-Zz9Yy8"), "staged cells");
-    sbtest::writeFile(program.file(".scenario-replace.journal"),
-                      "scenario-replace 1\n" + cells + "\t." + cells + ".tmp-Zz9Yy8\t\nend\n");
+    sbtest::writeFile(program.file("." + cells + ".old-Zz9Yy8"), "old cells");
+    sbtest::writeFile(program.file(".scenario-replace.forward-Zz9Yy8"), "");
     sbtest::writeFile(program.file(".notes.tmp-a1B2c3.keep"), "not ours");
     expectCleanRun(runProgram(program.path(), elsewhere.path()));
     std::set<std::string> expected{"scenario-builder", notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells,
