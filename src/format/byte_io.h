@@ -1,5 +1,5 @@
-// Little-endian bytes, one field at a time. The writer builds each byte
-// with shifts into a fixed buffer and hands it on whenever it fills, so a
+// Little-endian bytes, one field at a time. The writer puts each field's
+// bytes, least significant first, into a fixed buffer and hands it on whenever it fills, so a
 // file of any size passes through the same few kilobytes; the reader checks
 // every read against the end of the data and names the record and field it
 // was reading when the data ends.
@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -47,26 +48,14 @@ public:
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
 
-    void put(std::uint8_t v) {
-        room(1);
-        buffer_[used_++] = static_cast<char>(v);
-    }
-    void put(std::uint16_t v) {
-        room(2);
-        buffer_[used_++] = static_cast<char>(v & 0xFFu);
-        buffer_[used_++] = static_cast<char>((v >> 8) & 0xFFu);
-    }
-    void put(std::int16_t v) { put(static_cast<std::uint16_t>(v)); }
-    void put(std::int32_t v) {
-        room(4);
-        const auto u = static_cast<std::uint32_t>(v);
-        for (int shift = 0; shift < 32; shift += 8) buffer_[used_++] = static_cast<char>((u >> shift) & 0xFFu);
-    }
-    void put(double v) {
-        room(8);
-        const auto u = std::bit_cast<std::uint64_t>(v);
-        for (int shift = 0; shift < 64; shift += 8) buffer_[used_++] = static_cast<char>((u >> shift) & 0xFFu);
-    }
+    void put(std::uint8_t v) { putLittleEndian(v); }
+    void put(std::uint16_t v) { putLittleEndian(v); }
+    void put(std::int16_t v) { putLittleEndian(static_cast<std::uint16_t>(v)); }
+    void put(std::int32_t v) { putLittleEndian(static_cast<std::uint32_t>(v)); }
+    void put(double v) { putLittleEndian(std::bit_cast<std::uint64_t>(v)); }
+    // Each double with the same 16-bit tag before it, as the elements of a
+    // profile file: the longest files hold little else.
+    void putTagged(std::uint16_t tag, const double* values, std::size_t count);
     // A text: its length in 16 bits, then its bytes. A text too long for the
     // length field cannot be written (std::length_error).
     void put(const std::string& text);
@@ -79,6 +68,19 @@ public:
     std::string take();
 
 private:
+    // The bytes of an unsigned value, least significant first.
+    template <typename Unsigned>
+    void putLittleEndian(Unsigned v) {
+        room(sizeof v);
+        char* at = buffer_.get() + used_;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(at, &v, sizeof v);  // already in file order
+        } else {
+            for (std::size_t i = 0; i < sizeof v; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFFu);
+        }
+        used_ += sizeof v;
+    }
+
     void room(std::size_t n) {
         if (bufferSize - used_ < n) drainBuffer();
     }

@@ -1,6 +1,8 @@
 #include "format/compiled_files.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace sb::format {
@@ -24,6 +26,30 @@ void ByteWriter::put(const std::string& text) {
         text.copy(buffer_.get() + used_, n, at);
         used_ += n;
         at += n;
+    }
+}
+
+void ByteWriter::putTagged(std::uint16_t tag, const double* values, std::size_t count) {
+    constexpr std::size_t elementSize = sizeof tag + sizeof(double);
+    while (count > 0) {
+        room(elementSize);
+        const std::size_t fit = std::min(count, (bufferSize - used_) / elementSize);
+        // A local pointer, so the loop keeps its state in registers.
+        char* at = buffer_.get() + used_;
+        for (std::size_t i = 0; i < fit; ++i) {
+            const std::uint64_t bits = std::bit_cast<std::uint64_t>(values[i]);
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(at, &tag, sizeof tag);
+                std::memcpy(at + sizeof tag, &bits, sizeof bits);
+            } else {
+                for (std::size_t b = 0; b < sizeof tag; ++b) at[b] = static_cast<char>((tag >> (8 * b)) & 0xFFu);
+                for (std::size_t b = 0; b < sizeof bits; ++b) at[sizeof tag + b] = static_cast<char>((bits >> (8 * b)) & 0xFFu);
+            }
+            at += elementSize;
+        }
+        used_ += fit * elementSize;
+        values += fit;
+        count -= fit;
     }
 }
 
@@ -60,13 +86,23 @@ void ByteReader::get(std::string& text, const Where& where) {
 }
 
 void encodeProfileElement(ByteWriter& out, const ProfileValue& element) {
-    const ProfileTag& tag = profileTag(element.type);
-    out.put(tag.tag);
-    if (!tag.hasValue) return;
-    if (tag.valueWire == Wire::I16) {
-        out.put(static_cast<std::int16_t>(element.value));
-    } else {
-        out.put(element.value);
+    // Tags and value wires as profileTags declares them; a switch, because
+    // a long route's file holds millions of elements.
+    static_assert(profileTag(ProfileType::Empty).tag == 0 && !profileTag(ProfileType::Empty).hasValue);
+    static_assert(profileTag(ProfileType::Integer).tag == 2 && profileTag(ProfileType::Integer).valueWire == Wire::I16);
+    static_assert(profileTag(ProfileType::Double).tag == 5 && profileTag(ProfileType::Double).valueWire == Wire::F64);
+    switch (element.type) {
+        case ProfileType::Empty:
+            out.put(profileTag(ProfileType::Empty).tag);
+            return;
+        case ProfileType::Integer:
+            out.put(profileTag(ProfileType::Integer).tag);
+            out.put(toInteger(element.value));  // whole, within 16 bits, or a run-time failure
+            return;
+        case ProfileType::Double:
+            out.put(profileTag(ProfileType::Double).tag);
+            out.put(element.value);
+            return;
     }
 }
 
@@ -100,6 +136,19 @@ void writeProfile(ByteWriter& out, const Profile& profile) {
     // All first coordinates, then all second coordinates: the file's order.
     for (const int axis : {0, 1}) {
         profile.forEachOnAxis(axis, [&](const ProfileValue& element) { encodeProfileElement(out, element); });
+    }
+}
+
+// The built profile's doubles go straight from the replay into the buffer.
+void writeProfile(ByteWriter& out, const LineProfile& profile) {
+    if (!profile.allocated()) return;
+    constexpr std::uint16_t doubleTag = profileTag(ProfileType::Double).tag;
+    const std::int64_t emptyMetres = profile.lastMetre() + 1 - profile.seededMetres() - profile.computedMetres();
+    // All first coordinates, then all second coordinates: the file's order.
+    for (const int axis : {0, 1}) {
+        for (int metre = 0; metre < profile.seededMetres(); ++metre) encodeProfileElement(out, profile.at(metre, axis));
+        profile.forEachComputed(axis, [&](const double* values, std::size_t count) { out.putTagged(doubleTag, values, count); });
+        for (std::int64_t i = 0; i < emptyMetres; ++i) encodeProfileElement(out, ProfileValue{});
     }
 }
 

@@ -1,5 +1,7 @@
 #include "model/line_profile.h"
 
+#include <algorithm>
+#include <type_traits>
 #include <string>
 
 #include "model/conversions.h"
@@ -37,19 +39,40 @@ void LineProfile::seed() {
 
 bool LineProfile::extend(bool turning, double rate) {
     if (nextMetre_ > lastMetre_) return false;
-    // The metres this one is worked out from must be there.
+    extendThrough(nextMetre_, turning, rate);
+    return true;
+}
+
+void LineProfile::extendThrough(std::int64_t through, bool turning, double rate) {
+    const std::int64_t last = std::min<std::int64_t>(through, lastMetre_);
+    if (nextMetre_ > last) return;
+    // The metres these are worked out from must be there.
     if (seededMetres_ < 2) outsideProfile(nextMetre_ - 1, 0);
-    const Point next = step(before_, last_, turning, rate);
-    before_ = last_;
-    last_ = next;
-    ++nextMetre_;
+    const std::int64_t count = last - nextMetre_ + 1;
+    Point before = before_;
+    Point latest = last_;
+    // One loop per kind of step, so each keeps to registers and arithmetic.
+    const auto steps = [&](auto turningStep) {
+        for (std::int64_t i = 0; i < count; ++i) {
+            const Point next = step(before, latest, turningStep, rate);
+            before = latest;
+            latest = next;
+        }
+    };
+    if (turning) {
+        steps(std::true_type{});
+    } else {
+        steps(std::false_type{});
+    }
+    before_ = before;
+    last_ = latest;
+    nextMetre_ = last + 1;
     const double storedRate = turning ? rate : 0.0;
     if (!runs_.empty() && runs_.back().turning == turning && runs_.back().rate == storedRate) {
-        ++runs_.back().count;
+        runs_.back().count += count;
     } else {
-        runs_.push_back(Run{1, turning, storedRate});
+        runs_.push_back(Run{count, turning, storedRate});
     }
-    return true;
 }
 
 ProfileValue LineProfile::at(std::int64_t metre, int axis) const {

@@ -8,7 +8,10 @@
 // Empty.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace sb {
@@ -44,6 +47,9 @@ public:
     // turned by rate: (x + dy * rate + dx, y + dy - dx * rate). False, with
     // nothing computed, when the profile holds no further metre.
     bool extend(bool turning, double rate);
+    // extend() repeated up to metre `through` or the profile's last metre,
+    // whichever comes first; nothing when the next metre is past either.
+    void extendThrough(std::int64_t through, bool turning, double rate);
 
     // One element; a metre or axis outside the profile is a run-time failure.
     // Works the coordinates out from the seed, so it costs the metre's index.
@@ -52,6 +58,15 @@ public:
     // Every element of one axis, metre 0 to lastMetre, in order: visit(value).
     template <typename Visit>
     void forEachOnAxis(int axis, Visit&& visit) const;
+
+    // The three stretches of an axis: the seed's integers (metres 0 and 1,
+    // or fewer), the computed doubles after them, then Empty to the end.
+    int seededMetres() const { return seededMetres_; }
+    std::int64_t computedMetres() const { return seededMetres_ == 2 ? nextMetre_ - 2 : 0; }
+    // The computed coordinates of one axis in order, handed over a chunk at
+    // a time: emit(const double* values, std::size_t count).
+    template <typename Emit>
+    void forEachComputed(int axis, Emit&& emit) const;
 
     bool operator==(const LineProfile&) const = default;
 
@@ -100,24 +115,54 @@ struct ProfileElements {
     bool operator==(const ProfileElements&) const = default;
 };
 
-template <typename Visit>
-void LineProfile::forEachOnAxis(int axis, Visit&& visit) const {
-    const auto coordinate = [axis](const Point& p) { return axis == 0 ? p.x : p.y; };
-    std::int64_t metre = 0;
-    const Point seedPoints[2] = {{0.0, 0.0}, {0.0, 1.0}};
-    for (; metre < seededMetres_; ++metre) visit(ProfileValue{ProfileType::Integer, coordinate(seedPoints[metre])});
-    if (seededMetres_ == 2) {
-        Point before = seedPoints[0];
-        Point last = seedPoints[1];
-        for (const Run& run : runs_) {
-            for (std::int64_t i = 0; i < run.count; ++i, ++metre) {
-                const Point next = step(before, last, run.turning, run.rate);
-                before = last;
-                last = next;
-                visit(ProfileValue{ProfileType::Double, coordinate(next)});
+template <typename Emit>
+void LineProfile::forEachComputed(int axis, Emit&& emit) const {
+    if (seededMetres_ < 2) return;
+    constexpr std::size_t chunkSize = 512;
+    double chunk[chunkSize];
+    std::size_t filled = 0;
+    Point before{0.0, 0.0};
+    Point last{0.0, 1.0};
+    // n steps of one kind into the chunk; the kind and the axis are fixed
+    // for the loop, so it keeps to registers and arithmetic.
+    const auto steps = [&](std::size_t n, auto turning, auto firstAxis, double rate) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const Point next = step(before, last, turning, rate);
+            before = last;
+            last = next;
+            chunk[filled + i] = firstAxis ? next.x : next.y;
+        }
+        filled += n;
+    };
+    for (const Run& run : runs_) {
+        for (std::int64_t left = run.count; left > 0;) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(chunkSize - filled)));
+            if (run.turning) {
+                if (axis == 0) steps(n, std::true_type{}, std::true_type{}, run.rate);
+                else steps(n, std::true_type{}, std::false_type{}, run.rate);
+            } else {
+                if (axis == 0) steps(n, std::false_type{}, std::true_type{}, run.rate);
+                else steps(n, std::false_type{}, std::false_type{}, run.rate);
+            }
+            left -= static_cast<std::int64_t>(n);
+            if (filled == chunkSize) {
+                emit(static_cast<const double*>(chunk), filled);
+                filled = 0;
             }
         }
     }
+    if (filled > 0) emit(static_cast<const double*>(chunk), filled);
+}
+
+template <typename Visit>
+void LineProfile::forEachOnAxis(int axis, Visit&& visit) const {
+    const double seedPoints[2][2] = {{0.0, 0.0}, {0.0, 1.0}};
+    std::int64_t metre = 0;
+    for (; metre < seededMetres_; ++metre) visit(ProfileValue{ProfileType::Integer, seedPoints[metre][axis]});
+    forEachComputed(axis, [&](const double* values, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) visit(ProfileValue{ProfileType::Double, values[i]});
+    });
+    metre += computedMetres();
     for (; metre <= lastMetre_; ++metre) visit(ProfileValue{});
 }
 

@@ -1,5 +1,7 @@
 #include "compiler/line/profile.h"
 
+#include <algorithm>
+
 #include "compiler/common/step_fill.h"
 
 namespace sb {
@@ -44,24 +46,20 @@ void seedProfile(RouteModel& model) { model.lineProfile.seed(); }
 
 CurveResult recordCurve(RouteModel& model, std::int32_t start, std::int32_t length, double turnRate) {
     LineProfile& profile = model.lineProfile;
-    // A curve whose end lies beyond the profile stops at its last metre.
-    while (profile.nextMetre() <= start) {
-        if (!profile.extend(false, 0.0)) break;
-        if (profile.nextMetre() > profileLimit) return CurveResult::PastLimit;
-    }
-    const std::int32_t end = addLong(start, length);
-    while (profile.nextMetre() <= end) {
-        if (!profile.extend(true, turnRate)) break;
-        if (profile.nextMetre() > profileLimit) return CurveResult::PastLimit;
-    }
+    // Metres up to `through`, straight or turned; the profile stops at its
+    // last metre (a curve reaching past it stops there), and passing metre
+    // 1000000 ends the row as soon as it happens.
+    const auto runThrough = [&](std::int64_t through, bool turning, double rate) {
+        profile.extendThrough(std::min<std::int64_t>(through, profileLimit), turning, rate);
+        return profile.nextMetre() > profileLimit;
+    };
+    if (runThrough(start, false, 0.0)) return CurveResult::PastLimit;
+    if (runThrough(addLong(start, length), true, turnRate)) return CurveResult::PastLimit;
     return CurveResult::Done;
 }
 
 void fillProfileTail(RouteModel& model) {
-    LineProfile& profile = model.lineProfile;
-    while (profile.nextMetre() <= static_cast<std::int64_t>(model.profileLength) - 2) {
-        if (!profile.extend(false, 0.0)) break;
-    }
+    model.lineProfile.extendThrough(static_cast<std::int64_t>(model.profileLength) - 2, false, 0.0);
 }
 
 }  // namespace sb
