@@ -12,7 +12,7 @@ bool FolderSources::exists(const std::string& name) const {
     }
 }
 
-std::string FolderSources::read(const std::string& name) const {
+std::string FolderSources::read(const std::string& name) {
     try {
         return files::readAll(files::joinPath(folder_, name));
     } catch (const files::FileError& e) {

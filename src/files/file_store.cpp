@@ -196,10 +196,15 @@ bool exists(const std::string& path) {
 std::string readAll(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw FileError(io::describe("cannot open", path, errno));
-    std::string content;
-    char chunk[65536];
+    // Read straight into a string of the file's size (one more byte shows
+    // whether it has grown meanwhile); no copy through a chunk.
+    struct stat info {};
+    const std::size_t expected = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    std::string content(expected + 1, '\0');
+    std::size_t have = 0;
     while (true) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (have == content.size()) content.resize(content.size() * 2);
+        const ssize_t got = ::read(fd, content.data() + have, content.size() - have);
         if (got < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
@@ -207,9 +212,10 @@ std::string readAll(const std::string& path) {
             throw FileError(io::describe("cannot read", path, err));
         }
         if (got == 0) break;
-        content.append(chunk, static_cast<std::size_t>(got));
+        have += static_cast<std::size_t>(got);
     }
     ::close(fd);
+    content.resize(have);
     return content;
 }
 
