@@ -38,7 +38,10 @@ int main(int argc, char** argv) {
         inspectCommand->add_flag("--bytes", inspect.bytes, "Dump every field: offset, bytes in hex, record, field, value");
     inspectCommand->add_option("--range", range, "With --bytes: only records FIRST to LAST (FIRST:LAST)")
         ->needs(inspectBytes);
+    auto* inspectRaw =
+        inspectCommand->add_flag("--raw", inspect.raw, "List the stored fields as they are instead of the author's units");
     inspectJson->excludes(inspectBytes);
+    inspectRaw->excludes(inspectJson)->excludes(inspectBytes);
     inspectCommand->add_option("FILE", inspect.path, "Compiled file (_linea.dat, .sim or .dat)")->required();
 
     try {

@@ -1,7 +1,7 @@
 // Golden cases: each folder under cases/ holds a line and a train source
 // (either may be missing), optional compile options, and expected.txt, the
 // whole outcome as text: exit status, error code and position, the
-// diagnostics, and the inspect listing of every compiled file written.
+// diagnostics, and the raw inspect listing of every compiled file written.
 // SB_REGENERATE_GOLDEN=1 rewrites expected.txt instead of comparing.
 #include <gtest/gtest.h>
 
@@ -102,7 +102,8 @@ std::string outcomeOf(const fs::path& caseFolder) {
         const std::string path = "out/" + name;
         text << "\n== " << name << " (" << fs::file_size(work.file(path)) << " bytes) ==\n";
         text << "sha256: " << sha256Of(work.file(path)) << '\n';
-        const tooltest::Finished listing = tooltest::runTool({"inspect", path}, work.path());
+        // The stored fields as they are: a review sees every byte's change.
+        const tooltest::Finished listing = tooltest::runTool({"inspect", "--raw", path}, work.path());
         if (listing.exitStatus != 0) text << "inspect exit status " << listing.exitStatus << ": " << listing.err;
         text << listing.out;
     }
