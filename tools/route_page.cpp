@@ -121,12 +121,17 @@ std::vector<StepRun> stepRuns(const std::vector<route::SeriesRun>& runs) {
     return out;
 }
 
-// The last metre the axis shows: the cells' end, or further when the route
-// or a feature lies beyond it.
+// The last metre the axis shows: the route's end, or the furthest feature
+// (a station's area included) when one lies beyond it, and a little room.
+// The cells' 7000 m beyond the route are left out unless features use them.
 double axisEnd(const route::RouteReading& route) {
-    double end = std::max<double>(static_cast<double>(route.lastMetre), route.table.general.routeLength);
-    for (const Feature& f : route.features) end = std::max(end, static_cast<double>(f.endMetre));
-    return std::max(end, 1000.0);
+    double end = route.table.general.routeLength;
+    for (const Feature& f : route.features) {
+        end = std::max(end, static_cast<double>(f.endMetre));
+        if (const auto* s = std::get_if<route::StationRef>(&f.detail)) end = std::max<double>(end, s->station->areaEnd);
+    }
+    end = std::min(end, static_cast<double>(std::max<std::int64_t>(route.lastMetre, route.table.general.routeLength)));
+    return std::max(end + std::max(200.0, end * 0.02), 1000.0);
 }
 
 double axisStart(const route::RouteReading& route) {
@@ -235,25 +240,22 @@ struct PlanFrame {
     }
 };
 
-PlanFrame planFrame(const route::Plan& plan, const std::vector<std::int64_t>& metres) {
+PlanFrame planFrame(const std::vector<std::pair<double, double>>& points) {
     PlanFrame frame;
-    if (metres.size() < 2) return frame;
-    const auto first = static_cast<std::size_t>(metres.front());
-    const auto last = static_cast<std::size_t>(metres.back());
-    const double dx = plan.x[last] - plan.x[first];
-    const double dy = plan.y[last] - plan.y[first];
+    if (points.size() < 2) return frame;
+    const double dx = points.back().first - points.front().first;
+    const double dy = points.back().second - points.front().second;
     const double chord = std::hypot(dx, dy);
-    frame.cx = plan.x[first];
-    frame.cy = plan.y[first];
+    frame.cx = points.front().first;
+    frame.cy = points.front().second;
     if (chord > 1e-9) {
         frame.cosA = dx / chord;
         frame.sinA = dy / chord;
     }
     double uLow = 1e300, uHigh = -1e300, wLow = 1e300, wHigh = -1e300;
-    for (const std::int64_t m : metres) {
-        const auto i = static_cast<std::size_t>(m);
-        const double u = (plan.x[i] - frame.cx) * frame.cosA + (plan.y[i] - frame.cy) * frame.sinA;
-        const double w = -(plan.x[i] - frame.cx) * frame.sinA + (plan.y[i] - frame.cy) * frame.cosA;
+    for (const auto& [x, y] : points) {
+        const double u = (x - frame.cx) * frame.cosA + (y - frame.cy) * frame.sinA;
+        const double w = -(x - frame.cx) * frame.sinA + (y - frame.cy) * frame.cosA;
         uLow = std::min(uLow, u);
         uHigh = std::max(uHigh, u);
         wLow = std::min(wLow, w);
@@ -291,12 +293,13 @@ std::string stationLabel(const Feature& f) {
     return std::get<route::StationRef>(f.detail).station->name;
 }
 
-double labelWidth(std::size_t characters) { return 6.2 * static_cast<double>(characters); }
+double labelWidth(std::size_t characters) { return 7.0 * static_cast<double>(characters); }
 
 // A label stays inside the chart even when its station stands at an edge.
 double labelX(double x, std::size_t characters) {
     const double half = labelWidth(characters) / 2;
-    return std::clamp(x, chartLeft + half, std::max(chartLeft + half, chartRight - half));
+    const double margin = 6;
+    return std::clamp(x, chartLeft + half + margin, std::max(chartLeft + half + margin, chartRight - half - margin));
 }
 
 // Labels that would overlap the one before them in both rows stay hidden.
@@ -567,14 +570,25 @@ private:
             out_ += "</g>\n";
             return;
         }
-        // The whole route at the panel's resolution: about a unit of tolerance.
-        const PlanFrame frame = planFrame(plan, scene_.planMetres);
+        // The stretch the axis shows: its two ends and the thinned points between.
+        const ScreenAxis& axis = scene_.axis;
+        std::vector<std::pair<double, double>> shown;
+        const auto addMetre = [&](double metre) {
+            double x = 0, y = 0;
+            if (plan.pointAt(static_cast<std::int64_t>(std::lround(metre)), x, y)) shown.emplace_back(x, y);
+        };
+        addMetre(axis.firstMetre);
+        for (const std::int64_t m : scene_.planMetres) {
+            const auto i = static_cast<std::size_t>(m);
+            if (m > axis.firstMetre && m < axis.lastMetre) shown.emplace_back(plan.x[i], plan.y[i]);
+        }
+        addMetre(axis.lastMetre);
+        const PlanFrame frame = planFrame(shown);
         std::vector<std::pair<double, double>> points;
         double lastX = 1e300, lastY = 1e300;
-        for (std::size_t i = 0; i < scene_.planMetres.size(); ++i) {
-            const auto m = static_cast<std::size_t>(scene_.planMetres[i]);
-            const auto p = frame.screen(plan.x[m], plan.y[m]);
-            if (i + 1 < scene_.planMetres.size() && std::hypot(p.first - lastX, p.second - lastY) < 0.7) continue;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            const auto p = frame.screen(shown[i].first, shown[i].second);
+            if (i > 0 && i + 1 < shown.size() && std::hypot(p.first - lastX, p.second - lastY) < 0.7) continue;
             points.push_back(p);
             lastX = p.first;
             lastY = p.second;
@@ -585,6 +599,7 @@ private:
         for (const PlanMarkStyle& style : planMarkStyles) {
             std::string d;
             for (const PlanMark& mark : planMarks(scene_, style.kind)) {
+                if (mark.metre < axis.firstMetre || mark.metre > axis.lastMetre) continue;
                 const auto p = frame.screen(mark.x, mark.y);
                 d += 'M';
                 d += num(p.first + style.dx);

@@ -222,9 +222,9 @@ const char* const routePageScript = R"js(
     });
     var rowEnd = [-Infinity, -Infinity];
     labels.forEach(function (k) {
-      var half = 3.1 * k.chars, row = -1, at = x(k.m);
+      var half = 3.5 * k.chars, row = -1, at = x(k.m);
       if (at >= data.left && at <= data.left + data.width) {
-        at = Math.min(Math.max(at, data.left + half), Math.max(data.left + half, data.left + data.width - half));
+        at = Math.min(Math.max(at, data.left + half + 6), Math.max(data.left + half + 6, data.left + data.width - half - 6));
         for (var r = 0; r < 2; r++) if (at - half >= rowEnd[r] + 4) { row = r; rowEnd[r] = at + half; break; }
       }
       k.el.setAttribute("x", r1(at));
