@@ -36,27 +36,34 @@ constexpr Band adhesionBand{655, 690};
 constexpr double gridBottom = 866;
 constexpr double legendY = 886;
 
-// Each kind's glyph: one path around (0, 0), coloured through its
-// data-kind (the legend's samples through the class "k-" + the kind's key),
-// and the height it stands at. Plain paths rather
-// than <use> keep a long route's tens of thousands of marks cheap to lay out.
+// Each kind's glyph and the height it stands at, coloured through its
+// data-kind (the legend's samples through the class "k-" + the kind's key).
+// The kinds a long route holds by the thousand are plain circles and
+// rectangles placed by their own coordinates: a glyph moved by a transform
+// costs the browser far more to lay out and paint. The rarer kinds are
+// paths around (0, 0), moved by a translation.
+enum class Shape { Path, Circle, Rect };
 struct KindStyle {
-    std::string_view glyph;
+    Shape shape;
+    std::string_view glyph;  // a path's data
+    double width;            // a circle's radius, a rectangle's width
+    double height;           // a rectangle's height
     double y;
 };
 constexpr KindStyle kindStyles[route::featureKindCount] = {
-    {"M-6 6H6L0-7Z", 774},                                                      // station
-    {"M-.8 9V-1H.8V9ZM0-8.6a3.6 3.6 0 1 0 .1 0Z", 720},                         // signal
-    {"M-6-6H6L0 6Z", 476},                                                      // restriction start
-    {"M-5.5 5.5H5.5L0-6Z", 476},                                                // restriction end
-    {"M0-7L7 0 0 7-7 0Z", 476},                                                 // restriction warning point
-    {"M-1.6-6H1.6V6H-1.6Z", 476},                                               // restriction approach marker
-    {"M-5-5H5V5H-5Z", 456},                                                     // speed indicator
-    {"M-6-4.5H6V4.5H-6Z", 826},                                                 // board
-    {"M0-4.5L4.5 0 0 4.5-4.5 0Z", 740},                                         // code point
-    {"M-.8 7V-5H-4V-6.6H4V-5H.8V7Z", 848},                                      // kilometre-post set
-    {"", 0},                                                                    // mountain stretch: a band
+    {Shape::Path, "M-6 6H6L0-7Z", 0, 0, 774},                 // station
+    {Shape::Circle, "", 4.5, 0, 720},                         // signal
+    {Shape::Path, "M-6-6H6L0 6Z", 0, 0, 476},                 // restriction start
+    {Shape::Path, "M-5.5 5.5H5.5L0-6Z", 0, 0, 476},           // restriction end
+    {Shape::Path, "M0-7L7 0 0 7-7 0Z", 0, 0, 476},            // restriction warning point
+    {Shape::Rect, "", 3.2, 12, 476},                          // restriction approach marker
+    {Shape::Rect, "", 10, 10, 456},                           // speed indicator
+    {Shape::Rect, "", 12, 9, 826},                            // board
+    {Shape::Rect, "", 6, 6, 740},                             // code point
+    {Shape::Path, "M-.8 7V-5H-4V-6.6H4V-5H.8V7Z", 0, 0, 848},  // kilometre-post set
+    {Shape::Rect, "", 0, 0, 0},                               // mountain stretch: a band
 };
+
 constexpr Band mountainBand{502, 512};
 constexpr double stationLabelRows[2] = {795, 809};
 constexpr double stationAreaY = 767;
@@ -74,6 +81,26 @@ std::string num(double value, int decimals = 1) {
     return s;
 }
 
+// A glyph's element at x, its attributes and children given.
+std::string glyph(const KindStyle& style, double x, double y, const std::string& attributes, const std::string& content) {
+    std::string out;
+    switch (style.shape) {
+        case Shape::Path:
+            out = "<path" + attributes + " transform=\"translate(" + num(x) + " " + num(y) + ")\" d=\"" +
+                  std::string(style.glyph) + "\"";
+            break;
+        case Shape::Circle:
+            out = "<circle" + attributes + " cx=\"" + num(x) + "\" cy=\"" + num(y) + "\" r=\"" + num(style.width) + "\"";
+            break;
+        case Shape::Rect:
+            out = "<rect" + attributes + " x=\"" + num(x - style.width / 2) + "\" y=\"" + num(y - style.height / 2) +
+                  "\" width=\"" + num(style.width) + "\" height=\"" + num(style.height) + "\"";
+            break;
+    }
+    if (content.empty()) return out + "/>";
+    const char* tag = style.shape == Shape::Path ? "path" : style.shape == Shape::Circle ? "circle" : "rect";
+    return out + ">" + content + "</" + tag + ">";
+}
 std::string kmText(double metres) { return num(metres / 1000.0, 3) + " km"; }
 
 template <class... Ts>
@@ -538,10 +565,10 @@ private:
                 continue;
             }
             const KindStyle& style = kindStyles[static_cast<std::size_t>(f.kind)];
-            out_ += "<path data-kind=\"" + std::string(info.key) +
-                    "\" data-metre=\"" + std::to_string(f.metre) + "\" transform=\"translate(" +
-                    num(axis.x(static_cast<double>(f.metre))) + " " + num(style.y) + ")\" d=\"" +
-                    std::string(style.glyph) + "\">" + title + "</path>\n";
+            out_ += glyph(style, axis.x(static_cast<double>(f.metre)), style.y,
+                          " data-kind=\"" + std::string(info.key) + "\" data-metre=\"" + std::to_string(f.metre) + "\"",
+                          title);
+            out_ += '\n';
             if (f.kind == FeatureKind::Station) {
                 stations.push_back(&f);
                 labelLengths.push_back(characters(stationLabel(f)));
@@ -618,12 +645,11 @@ private:
         double x = chartLeft;
         for (const route::FeatureKindInfo& info : route::featureKinds) {
             const KindStyle& style = kindStyles[static_cast<std::size_t>(info.kind)];
-            if (style.glyph.empty()) {
+            if (info.kind == FeatureKind::Mountain) {
                 out_ += "<rect class=\"k-mountain\" x=\"" + num(x - 5) + "\" y=\"" + num(legendY - 4) +
                         "\" width=\"10\" height=\"8\"/>";
             } else {
-                out_ += "<path class=\"k-" + std::string(info.key) + "\" transform=\"translate(" + num(x) + " " +
-                        num(legendY) + ")\" d=\"" + std::string(style.glyph) + "\"/>";
+                out_ += glyph(style, x, legendY, " class=\"k-" + std::string(info.key) + "\"", "");
             }
             out_ += "<text x=\"" + num(x + 9) + "\" y=\"" + num(legendY + 4) + "\">" + escapeText(info.key) + "</text>";
             x += 18 + 6.2 * static_cast<double>(info.key.size());

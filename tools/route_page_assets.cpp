@@ -94,20 +94,35 @@ const char* const routePageScript = R"js(
   function all(selector) { return Array.prototype.slice.call(svg.querySelectorAll(selector)); }
   function num(el, name) { return Number(el.getAttribute(name)); }
 
-  // Glyphs move by their translation (kept as an SVGTransform, no text to
-  // parse); mountain stretches are rectangles that stretch.
-  var marks = all("#marks [data-metre]").map(function (el) {
-    var band = el.hasAttribute("data-end");
-    var move = band ? null : el.transform.baseVal.getItem(0);
-    return { el: el, m: num(el, "data-metre"), end: band ? num(el, "data-end") : null,
-             move: move, y: move ? move.matrix.f : 0 };
-  });
-  var spans = all("rect[data-x0]").map(function (el) {
-    return { el: el, a: num(el, "data-x0"), b: num(el, "data-x1") };
-  });
-  var labels = all("#labels text").map(function (el) {
-    return { el: el, m: num(el, "data-x0"), chars: num(el, "data-chars") };
-  });
+  // The marks, read from the page the first time the view changes: the tool
+  // drew the whole route already, so loading the page touches none of them.
+  // Circles and rectangles move by their own coordinate, the rarer path
+  // glyphs by their translation; mountain stretches stretch.
+  var marks = null, spans, labels;
+  function prepare() {
+    if (marks) return;
+    marks = all("#marks [data-metre]").map(function (el) {
+      var k = { el: el, m: num(el, "data-metre"), end: null, at: null, offset: 0, move: null, y: 0 };
+      if (el.hasAttribute("data-end")) {
+        k.end = num(el, "data-end");
+      } else if (el.tagName === "circle") {
+        k.at = el.cx.baseVal;
+      } else if (el.tagName === "rect") {
+        k.at = el.x.baseVal;
+        k.offset = -el.width.baseVal.value / 2;
+      } else {
+        k.move = el.transform.baseVal.getItem(0);
+        k.y = k.move.matrix.f;
+      }
+      return k;
+    });
+    spans = all("rect[data-x0]").map(function (el) {
+      return { el: el, a: num(el, "data-x0"), b: num(el, "data-x1") };
+    });
+    labels = all("#labels text").map(function (el) {
+      return { el: el, m: num(el, "data-x0"), chars: num(el, "data-chars") };
+    });
+  }
   var planMarkShapes = [["signal", -1.5, -1.5, "h3v3h-3z"], ["board", -2, -2, "h4v4h-4z"],
                         ["station", -4, 0, "a4 4 0 1 0 8 0a4 4 0 1 0-8 0z"]];
 
@@ -212,9 +227,12 @@ const char* const routePageScript = R"js(
 
   function redrawMarks() {
     marks.forEach(function (k) {
-      if (k.move) { k.move.setTranslate(r1(x(k.m)), k.y); return; }
-      k.el.setAttribute("x", r1(x(k.m)));
-      k.el.setAttribute("width", r1(Math.max(1, x(k.end) - x(k.m))));
+      if (k.at) k.at.value = r1(x(k.m) + k.offset);
+      else if (k.move) k.move.setTranslate(r1(x(k.m)), k.y);
+      else {
+        k.el.setAttribute("x", r1(x(k.m)));
+        k.el.setAttribute("width", r1(Math.max(1, x(k.end) - x(k.m))));
+      }
     });
     spans.forEach(function (k) {
       k.el.setAttribute("x", r1(x(k.a)));
@@ -282,12 +300,17 @@ const char* const routePageScript = R"js(
     });
   }
 
+  function showRange() {
+    rangeText.textContent = (view[0] / 1000).toFixed(3) + " to " + (view[1] / 1000).toFixed(3) + " km";
+  }
+
   function redraw() {
+    prepare();
     redrawTicks();
     redrawSeries();
     redrawMarks();
     redrawPlan();
-    rangeText.textContent = (view[0] / 1000).toFixed(3) + " to " + (view[1] / 1000).toFixed(3) + " km";
+    showRange();
   }
 
   var pending = false;
@@ -370,7 +393,8 @@ const char* const routePageScript = R"js(
   });
   svg.addEventListener("mouseleave", function () { tip.hidden = true; });
 
-  redraw();
+  // The page as written shows the whole route; the script redraws only when the view changes.
+  showRange();
   document.body.setAttribute("data-ready", "yes");
 })();
 )js";

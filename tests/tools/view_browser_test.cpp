@@ -76,7 +76,11 @@ std::string drivenPage(const std::string& original, const std::string& actions) 
 (function () {
   var w = window, d = document, svg = d.getElementById("route"), result = {};
   function later(step) { setTimeout(step, 100); }
-  function x(el) { return el.transform.baseVal.getItem(0).matrix.e; }
+  function x(el) {
+    if (el.tagName === "circle") return el.cx.baseVal.value;
+    if (el.tagName === "rect") return el.x.baseVal.value + el.width.baseVal.value / 2;
+    return el.transform.baseVal.getItem(0).matrix.e;
+  }
   function centre(el) { var r = el.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; }
   function finish() {
     document.getElementById("out").textContent = JSON.stringify(result).replace(/[<>&]/g, function (c) {
