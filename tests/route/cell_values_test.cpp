@@ -165,21 +165,7 @@ TEST(ApproachMarkDecoding, TellsSignalMarksFromStopMarks) {
     }
 }
 
-TEST(Units, SeriesAndClockTimes) {
-    struct Speed {
-        std::uint8_t stored;
-        int kmh;
-    };
-    for (const Speed& c : {Speed{0, 0}, Speed{10, 50}, Speed{17, 85}, Speed{24, 120}, Speed{255, 1275}}) {
-        EXPECT_EQ(lineSpeedKmh(c.stored), c.kmh) << int(c.stored);
-    }
-    struct Gradient {
-        std::uint8_t stored;
-        int perMille;
-    };
-    for (const Gradient& c : {Gradient{99, -1}, Gradient{100, 0}, Gradient{118, 18}, Gradient{0, -100}, Gradient{255, 155}}) {
-        EXPECT_EQ(gradientPerMille(c.stored), c.perMille) << int(c.stored);
-    }
+TEST(Units, ClockTimes) {
     struct Clock {
         std::int64_t seconds;
         const char* text;

@@ -94,11 +94,6 @@ TEST_F(BuiltInRoute, PlacesEachFeatureAtTheMetreItsRowGives) {
     EXPECT_EQ(metresOf(FeatureKind::RestrictionMarker), (std::vector<std::int64_t>{33500, 33550, 33600, 33650}));
 }
 
-TEST_F(BuiltInRoute, FeaturesComeInRouteOrder) {
-    EXPECT_TRUE(std::is_sorted(route_->features.begin(), route_->features.end(),
-                               [](const Feature& a, const Feature& b) { return a.metre < b.metre; }));
-}
-
 TEST_F(BuiltInRoute, BoardsCarryTheirLabels) {
     std::vector<std::pair<std::int64_t, std::string>> boards;
     for (const Feature& f : route_->features) {
@@ -209,27 +204,6 @@ TEST(RouteReading, MountainStretchesAndKilometrePosts) {
     EXPECT_EQ(route.table.kmPosts[1].value, 1000);
     EXPECT_EQ(route.counts[static_cast<std::size_t>(FeatureKind::KmPost)], 2u);
     EXPECT_EQ(route.counts[static_cast<std::size_t>(FeatureKind::Mountain)], 3u);
-}
-
-TEST(RouteReading, StationEntriesAreTheOnesWithMoreThanAText) {
-    struct Case {
-        const char* name;
-        sb::ScenarioEntry entry;
-        bool station;
-    };
-    sb::ScenarioEntry labelOnly;
-    labelOnly.text = "(BOARD)";
-    sb::ScenarioEntry passing;
-    passing.kind = 27;
-    sb::ScenarioEntry nameless;
-    nameless.longB = 300;
-    const Case cases[] = {
-        {"empty", sb::ScenarioEntry{}, false},
-        {"a board's label", labelOnly, false},
-        {"a pass station, all else zero", passing, true},
-        {"an area without a name", nameless, true},
-    };
-    for (const Case& c : cases) EXPECT_EQ(isStationEntry(c.entry), c.station) << c.name;
 }
 
 }  // namespace

@@ -160,11 +160,4 @@ TEST_F(InspectAuthorUnits, JsonAddsCountsAndDecodedValuesBesideTheStoredFields) 
     EXPECT_EQ(profile.at("curves").at(0), (nlohmann::json{{"start", 750}, {"length", 50}, {"turnPerMetre", 0.003}, {"class", 6}}));
 }
 
-TEST_F(InspectAuthorUnits, RawGoesWithNeitherJsonNorBytes) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--raw", "--json", cellFileName},
-                                                 std::vector<std::string>{"--raw", "--bytes", cellFileName}}) {
-        EXPECT_EQ(inspect(args).exitStatus, 2) << args[1];
-    }
-}
-
 }  // namespace
