@@ -17,14 +17,6 @@
 
 namespace sb::tool {
 
-namespace {
-
-enum class SourceState { Missing, Present };
-
-// Copies an author's source into the compile's in-memory folder. A path that
-// does not exist is left out, so the compile reports it as it would report a
-// missing file of its own; a path that exists but cannot be read is an
-// input failure of the tool.
 SourceState copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return SourceState::Missing;
@@ -32,6 +24,8 @@ SourceState copySource(const std::string& path, const std::string& internalName,
     sources.files[internalName] = files::readAll(path);
     return SourceState::Present;
 }
+
+namespace {
 
 nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fatal, const std::string& diagnostic) {
     nlohmann::ordered_json result;

@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "compiler/common/source_files.h"
+
 namespace sb::tool {
 
 struct CompileOptions {
@@ -18,6 +20,14 @@ struct CompileOptions {
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);
+
+enum class SourceState { Missing, Present };
+
+// Copies an author's source into the compile's in-memory folder. A path that
+// does not exist is left out, so the compile reports it as it would report a
+// missing file of its own; a path that exists but cannot be read is an
+// input failure of the tool (files::FileError).
+SourceState copySource(const std::string& path, const std::string& internalName, MemorySources& sources);
 
 // Why a name cannot name the scenario's files, or empty when it can.
 std::string nameProblem(const std::string& name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <variant>
 
@@ -103,12 +104,26 @@ std::string glyph(const KindStyle& style, double x, double y, const std::string&
 }
 std::string kmText(double metres) { return num(metres / 1000.0, 3) + " km"; }
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
+// A feature's place on the plan.
+struct PlanMark {
+    std::int64_t metre;
+    double x;
+    double y;
 };
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
+
+// How each kind is marked on the plan: a subpath drawn from an offset of
+// the point (the script draws the same shapes).
+struct PlanMarkStyle {
+    FeatureKind kind;
+    double dx;
+    double dy;
+    const char* shape;
+};
+constexpr PlanMarkStyle planMarkStyles[] = {
+    {FeatureKind::Signal, -1.5, -1.5, "h3v3h-3z"},
+    {FeatureKind::Board, -2, -2, "h4v4h-4z"},
+    {FeatureKind::Station, -4, 0, "a4 4 0 1 0 8 0a4 4 0 1 0-8 0z"},
+};
 
 // What the page knows beyond the reading: the axis, the scales, the series.
 struct Scene {
@@ -124,6 +139,7 @@ struct Scene {
     std::vector<StepRun> adhesion;
     std::vector<std::pair<double, double>> heights;  // metre, height
     std::vector<std::int64_t> planMetres;            // the thinned plan
+    std::vector<PlanMark> planMarks[std::size(planMarkStyles)];  // per style, in route order
 
     double speedY(double v) const { return speedBand.bottom - v / speedTop * speedBand.height(); }
     double gradientY(double g) const {
@@ -174,7 +190,7 @@ constexpr double planDataTolerance = 0.5;
 Scene makeScene(const RouteView& view) {
     const route::RouteReading& route = view.route;
     Scene scene{view, ScreenAxis{axisStart(route), axisEnd(route), chartLeft, chartWidth}, 20, 5, 0, 1, 1, {}, {},
-                {}, {}, {}};
+                {}, {}, {}, {}};
     scene.speed = stepRuns(route.cells.lineSpeed);
     scene.gradient = stepRuns(route.cells.gradient);
     scene.adhesion = stepRuns(route.cells.adhesion);
@@ -208,6 +224,14 @@ Scene makeScene(const RouteView& view) {
     scene.adhesionTop = topAdhesion;
 
     if (!view.plan.empty()) scene.planMetres = route::thinPlan(view.plan, planDataTolerance);
+    for (std::size_t i = 0; i < std::size(planMarkStyles); ++i) {
+        for (const Feature& f : route.features) {
+            double x = 0, y = 0;
+            if (f.kind == planMarkStyles[i].kind && view.plan.pointAt(f.metre, x, y)) {
+                scene.planMarks[i].push_back(PlanMark{f.metre, x, y});
+            }
+        }
+    }
     return scene;
 }
 
@@ -353,36 +377,6 @@ std::size_t characters(const std::string& utf8) {
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     }
     return count;
-}
-
-// A feature's place on the plan.
-struct PlanMark {
-    std::int64_t metre;
-    double x;
-    double y;
-};
-
-// How each kind is marked on the plan: a subpath drawn from an offset of
-// the point (the script draws the same shapes).
-struct PlanMarkStyle {
-    FeatureKind kind;
-    double dx;
-    double dy;
-    const char* shape;
-};
-constexpr PlanMarkStyle planMarkStyles[] = {
-    {FeatureKind::Signal, -1.5, -1.5, "h3v3h-3z"},
-    {FeatureKind::Board, -2, -2, "h4v4h-4z"},
-    {FeatureKind::Station, -4, 0, "a4 4 0 1 0 8 0a4 4 0 1 0-8 0z"},
-};
-
-std::vector<PlanMark> planMarks(const Scene& scene, FeatureKind kind) {
-    std::vector<PlanMark> marks;
-    for (const Feature& f : scene.view.route.features) {
-        double x = 0, y = 0;
-        if (f.kind == kind && scene.view.plan.pointAt(f.metre, x, y)) marks.push_back(PlanMark{f.metre, x, y});
-    }
-    return marks;
 }
 
 class SvgWriter {
@@ -623,9 +617,10 @@ private:
         out_ += "<path id=\"plan-line\" class=\"plan\" d=\"" + pathData(points) + "\"/>\n";
         // Stations, signals and boards on the plan: one path per kind, so a
         // long route adds a few paths rather than thousands of elements.
-        for (const PlanMarkStyle& style : planMarkStyles) {
+        for (std::size_t i = 0; i < std::size(planMarkStyles); ++i) {
+            const PlanMarkStyle& style = planMarkStyles[i];
             std::string d;
-            for (const PlanMark& mark : planMarks(scene_, style.kind)) {
+            for (const PlanMark& mark : scene_.planMarks[i]) {
                 if (mark.metre < axis.firstMetre || mark.metre > axis.lastMetre) continue;
                 const auto p = frame.screen(mark.x, mark.y);
                 d += 'M';
@@ -699,12 +694,12 @@ std::string sceneData(const Scene& scene) {
     }
     out += ",\"planMarks\":{";
     bool firstKind = true;
-    for (const PlanMarkStyle& style : planMarkStyles) {
+    for (std::size_t i = 0; i < std::size(planMarkStyles); ++i) {
         if (!firstKind) out += ',';
         firstKind = false;
-        out += "\"" + std::string(route::kindInfo(style.kind).key) + "\":[";
+        out += "\"" + std::string(route::kindInfo(planMarkStyles[i].kind).key) + "\":[";
         bool firstMark = true;
-        for (const PlanMark& mark : planMarks(scene, style.kind)) {
+        for (const PlanMark& mark : scene.planMarks[i]) {
             if (!firstMark) out += ',';
             firstMark = false;
             out += std::to_string(mark.metre) + "," + num(mark.x) + "," + num(mark.y);

@@ -105,13 +105,6 @@ Compiled readFolder(const std::string& folder, const FoundScenario& scenario) {
     return compiled;
 }
 
-void copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return;  // the compile reports a missing source itself
-    if (!S_ISREG(info.st_mode)) throw ViewFailure{"\"" + path + "\" is not a regular file"};
-    sources.files[internalName] = files::readAll(path);
-}
-
 }  // namespace
 
 std::vector<std::string> scenarioStems(const std::vector<std::string>& fileNames) {

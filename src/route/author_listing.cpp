@@ -20,13 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 std::string plural(std::size_t count, const FeatureKindInfo& info) {
     return std::to_string(count) + " " + std::string(count == 1 ? info.name : info.plural);
 }
@@ -183,16 +176,6 @@ Json generalJson(const GeneralValues& g) {
     json["formatMark"] = g.formatMark;
     json["scenarioCode"] = g.scenarioCode;
     return json;
-}
-
-// The profile's elements pass once to count them, then once more: a long
-// route's file is read without being held twice.
-std::size_t metresPerAxis(std::string_view bytes) {
-    const std::size_t count = format::forEachProfileElement(bytes, [](std::size_t, const ProfileValue&) {});
-    if (count % 2 != 0) {
-        throw format::DecodeError("the file holds " + std::to_string(count) + " elements, not two axes of equal length");
-    }
-    return count / 2;
 }
 
 std::string rateText(double rate) {
@@ -390,15 +373,15 @@ void writeTableJsonForAuthors(std::ostream& out, const ScenarioTable& entries) {
 }
 
 void writeProfileJsonForAuthors(std::ostream& out, std::string_view bytes) {
-    const std::size_t perAxis = metresPerAxis(bytes);
+    // Decoding first checks the layout (two axes of equal length) before anything is written.
+    const LineProfile profile = format::decodeLineProfile(bytes);
+    const std::size_t perAxis = profile.allocated() ? static_cast<std::size_t>(profile.lastMetre()) + 1 : 0;
     Json curves = Json::array();
-    if (perAxis > 0) {
-        for (const CurveStretch& c : findCurves(readPlan(format::decodeLineProfile(bytes)))) {
-            curves.push_back(Json{{"start", c.start},
-                                  {"length", c.length},
-                                  {"turnPerMetre", c.turnPerMetre},
-                                  {"class", c.curveClass == 0 ? Json(nullptr) : Json(c.curveClass)}});
-        }
+    for (const CurveStretch& c : findCurves(readPlan(profile))) {
+        curves.push_back(Json{{"start", c.start},
+                              {"length", c.length},
+                              {"turnPerMetre", c.turnPerMetre},
+                              {"class", c.curveClass == 0 ? Json(nullptr) : Json(c.curveClass)}});
     }
     out << "{\"kind\":\"lineProfile\",\"profileLength\":" << static_cast<long long>(perAxis) - 1
         << ",\"curves\":" << curves.dump() << ",\"first\":[";
@@ -408,11 +391,7 @@ void writeProfileJsonForAuthors(std::ostream& out, std::string_view bytes) {
         } else if (index % perAxis != 0) {
             out << ',';
         }
-        switch (v.type) {
-            case ProfileType::Empty: out << "null"; break;
-            case ProfileType::Integer: out << "{\"integer\":" << static_cast<int>(v.value) << '}'; break;
-            case ProfileType::Double: out << format::jsonNumber(v.value); break;
-        }
+        out << format::profileElementJson(v);
     });
     if (perAxis == 0) out << "],\"second\":[";
     out << "]}\n";

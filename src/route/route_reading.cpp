@@ -10,13 +10,6 @@ namespace sb::route {
 
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 Feature pointFeature(FeatureKind kind, std::int64_t cell, FeatureDetail detail) {
     const std::int64_t metre = pointMetre(cell);
     return Feature{kind, metre, metre, cell, std::move(detail)};

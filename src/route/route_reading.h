@@ -111,6 +111,14 @@ struct StationRef {
     std::shared_ptr<const StationInfo> station;
 };
 
+// Visits a feature's detail with one lambda per alternative.
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
 using FeatureDetail = std::variant<StationRef, SignalCodes, RestrictionPoint, MarkerInfo, IndicatorSpeeds, BoardInfo,
                                    CodePointInfo, KmPostSet, MountainInfo>;
 
