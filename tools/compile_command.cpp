@@ -20,8 +20,6 @@
 
 namespace sb::tool {
 
-namespace {
-
 // Copies an author's source into the compile's in-memory folder. A path
 // that does not exist, is not a regular file or cannot be read is an input
 // failure of the tool, reported before anything is written.
@@ -33,6 +31,8 @@ void copySource(const std::string& path, const std::string& internalName, Memory
     if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
     sources.files[internalName] = files::readAll(path);
 }
+
+namespace {
 
 nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fatal, const std::string& diagnostic) {
     nlohmann::ordered_json result;

@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "compiler/common/source_files.h"
+
 namespace sb::tool {
 
 struct CompileOptions {
@@ -20,6 +22,11 @@ struct CompileOptions {
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);
+
+// Copies an author's source into the compile's in-memory folder. A path that
+// does not exist, is not a regular file or cannot be read is an input
+// failure of the tool (files::FileError), reported before anything is written.
+void copySource(const std::string& path, const std::string& internalName, MemorySources& sources);
 
 // Why a name cannot name the scenario's files, or empty when it can.
 std::string nameProblem(const std::string& name);

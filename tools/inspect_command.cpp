@@ -7,6 +7,7 @@
 #include "format/compiled_files.h"
 #include "format/layouts.h"
 #include "format/listing.h"
+#include "route/author_listing.h"
 #include "tools/exit_status.h"
 
 namespace sb::tool {
@@ -24,20 +25,25 @@ std::optional<std::size_t> parseIndex(std::string_view text) {
     return value;
 }
 
+// The default listing and the JSON speak the author's units; --raw lists
+// the stored fields as they are.
 void show(CompiledKind kind, const std::string& bytes, const InspectOptions& options, std::ostream& out) {
     switch (kind) {
         case CompiledKind::Cells:
             if (options.bytes) return format::dumpCellFile(out, bytes, options.range);
-            if (options.json) return format::writeCellsJson(out, format::decodeCells(bytes));
-            return format::listCells(out, format::decodeCells(bytes));
+            if (options.json) return route::writeCellsJsonForAuthors(out, format::decodeCells(bytes));
+            if (options.raw) return format::listCells(out, format::decodeCells(bytes));
+            return route::listCellsForAuthors(out, format::decodeCells(bytes));
         case CompiledKind::ScenarioTable:
             if (options.bytes) return format::dumpScenarioTableFile(out, bytes, options.range);
-            if (options.json) return format::writeScenarioTableJson(out, format::decodeScenarioTable(bytes));
-            return format::listScenarioTable(out, format::decodeScenarioTable(bytes));
+            if (options.json) return route::writeTableJsonForAuthors(out, format::decodeScenarioTable(bytes));
+            if (options.raw) return format::listScenarioTable(out, format::decodeScenarioTable(bytes));
+            return route::listTableForAuthors(out, format::decodeScenarioTable(bytes));
         case CompiledKind::LineProfile:
             if (options.bytes) return format::dumpLineProfileFile(out, bytes, options.range);
-            if (options.json) return format::writeLineProfileJson(out, bytes);
-            return format::listLineProfile(out, bytes);
+            if (options.json) return route::writeProfileJsonForAuthors(out, bytes);
+            if (options.raw) return format::listLineProfile(out, bytes);
+            return route::listProfileForAuthors(out, bytes);
     }
 }
 

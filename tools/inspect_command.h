@@ -20,6 +20,7 @@ struct InspectOptions {
     std::string path;
     bool json = false;
     bool bytes = false;  // the annotated byte dump
+    bool raw = false;    // the stored fields instead of the author's units
     format::RecordRange range;
 };
 

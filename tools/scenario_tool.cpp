@@ -1,5 +1,5 @@
 // scenario-tool: compile authors' own source files with the program's
-// compiler, export the built-in sources, inspect compiled files.
+// compiler, export the built-in sources, inspect compiled files, view a route.
 #include <CLI/CLI.hpp>
 #include <iostream>
 
@@ -8,6 +8,7 @@
 #include "tools/exit_status.h"
 #include "tools/export_command.h"
 #include "tools/inspect_command.h"
+#include "tools/view_command.h"
 
 namespace {
 
@@ -43,8 +44,20 @@ int run(int argc, char** argv) {
         inspectCommand->add_flag("--bytes", inspect.bytes, "Dump every field: offset, bytes in hex, record, field, value");
     inspectCommand->add_option("--range", range, "With --bytes: only records FIRST to LAST (FIRST:LAST)")
         ->needs(inspectBytes);
+    auto* inspectRaw =
+        inspectCommand->add_flag("--raw", inspect.raw, "List the stored fields as they are instead of the author's units");
     inspectJson->excludes(inspectBytes);
+    inspectRaw->excludes(inspectJson)->excludes(inspectBytes);
     inspectCommand->add_option("FILE", inspect.path, "Compiled file (_linea.dat, .sim or .dat)")->required();
+
+    ViewOptions view;
+    CLI::App* viewCommand = app.add_subcommand(
+        "view", "Write a route page (HTML) of a folder's compiled scenario, or of two source files compiled in memory");
+    viewCommand->add_option("--out", view.pageFile, "Page to write (default: NAME_NUMBER.html in the current folder)");
+    viewCommand->add_option("--svg", view.svgFile, "Also, or with no --out only, write the charts alone as an SVG file");
+    viewCommand->add_option("--line-name", view.lineName, "Line name: which scenario of the folder, or the compile's");
+    viewCommand->add_option("--train-number", view.trainNumber, "Train number: which scenario of the folder, or the compile's");
+    viewCommand->add_option("INPUT", view.inputs, "FOLDER, or LINE_SOURCE TRAIN_SOURCE")->required()->expected(1, 2);
 
     try {
         app.parse(argc, argv);
@@ -58,6 +71,7 @@ int run(int argc, char** argv) {
     }
 
     if (*exportCommand) return runExport(exportFolder, std::cerr);
+    if (*viewCommand) return runView(view, std::cout, std::cerr);
     if (*compileCommand) {
         compile.withProfile = !noProfile;
         return runCompile(compile, std::cout, std::cerr);

@@ -68,7 +68,13 @@ std::string elementText(const ProfileValue& v) {
            (tag.valueWire == Wire::I16 ? std::to_string(static_cast<int>(v.value)) : plainNumber(v.value));
 }
 
-std::string elementJson(const ProfileValue& v) {
+}  // namespace
+
+std::string jsonText(std::string_view singleByteText) { return nlohmann::json(windows1252ToUtf8(singleByteText)).dump(); }
+
+std::string jsonNumber(double value) { return nlohmann::json(value).dump(); }
+
+std::string profileElementJson(const ProfileValue& v) {
     switch (v.type) {
         case ProfileType::Empty: return "null";
         case ProfileType::Integer: return "{\"integer\":" + std::to_string(static_cast<int>(v.value)) + "}";
@@ -76,12 +82,6 @@ std::string elementJson(const ProfileValue& v) {
     }
     return "null";
 }
-
-}  // namespace
-
-std::string jsonText(std::string_view singleByteText) { return nlohmann::json(windows1252ToUtf8(singleByteText)).dump(); }
-
-std::string jsonNumber(double value) { return nlohmann::json(value).dump(); }
 
 void listCells(std::ostream& out, const std::vector<RouteCell>& cells) {
     out << "cell file: " << cells.size() << " cells";
@@ -183,7 +183,7 @@ void writeLineProfileJson(std::ostream& out, std::string_view bytes) {
     forEachProfileElement(bytes, [&](std::size_t index, const ProfileValue& v) {
         if (index == perAxis) out << "],\"second\":[";
         else if (index % perAxis != 0) out << ',';
-        out << elementJson(v);
+        out << profileElementJson(v);
     });
     if (perAxis == 0) out << "],\"second\":[";
     out << "]}\n";

@@ -26,6 +26,9 @@ void writeScenarioTableJson(std::ostream& out, const ScenarioTable& entries);
 // null for an empty element, {"integer":n} for an integer, else the number.
 void writeLineProfileJson(std::ostream& out, std::string_view bytes);
 
+// A profile element as the JSON above writes it.
+std::string profileElementJson(const ProfileValue& element);
+
 // A field value as JSON text.
 std::string jsonText(std::string_view singleByteText);
 std::string jsonNumber(double value);

@@ -1,7 +1,7 @@
 // Golden cases: each folder under cases/ holds a line and a train source
 // (either may be missing), optional compile options, and expected.txt, the
 // whole outcome as text: exit status, error code and position, the
-// diagnostics, and the inspect listing of every compiled file written.
+// diagnostics, and the raw inspect listing of every compiled file written.
 // SB_REGENERATE_GOLDEN=1 rewrites expected.txt instead of comparing.
 #include <gtest/gtest.h>
 
@@ -106,7 +106,8 @@ std::string outcomeOf(const fs::path& caseFolder) {
         const std::string path = "out/" + name;
         text << "\n== " << name << " (" << fs::file_size(work.file(path)) << " bytes) ==\n";
         text << "sha256: " << sha256Of(work.file(path)) << '\n';
-        const tooltest::Finished listing = tooltest::runTool({"inspect", path}, work.path());
+        // The stored fields as they are: a review sees every byte's change.
+        const tooltest::Finished listing = tooltest::runTool({"inspect", "--raw", path}, work.path());
         if (listing.exitStatus != 0) text << "inspect exit status " << listing.exitStatus << ": " << listing.err;
         text << listing.out;
     }
@@ -145,7 +146,45 @@ TEST_P(GoldenCase, MatchesExpectedOutcome) {
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenCase, ::testing::ValuesIn(caseNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
+// Cases whose folder holds expected.svg also pin the charts of view --svg,
+// so a review reads a change of the picture as a text diff.
+std::vector<std::string> svgCaseNames() {
+    std::vector<std::string> names;
+    for (const std::string& name : caseNames()) {
+        if (fs::exists(casesRoot / name / "expected.svg")) names.push_back(name);
+    }
+    return names;
+}
+
+std::string chartsOf(const fs::path& caseFolder) {
+    sbtest::TempFolder work;
+    for (const char* name : {"line.txt", "train.txt"}) fs::copy_file(caseFolder / name, work.file(name));
+    const tooltest::Finished run = tooltest::runTool({"view", "--svg", "charts.svg", "line.txt", "train.txt"}, work.path());
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    return sbtest::fileExists(work.file("charts.svg")) ? sbtest::readFile(work.file("charts.svg")) : std::string();
+}
+
+class GoldenSvg : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenSvg, MatchesExpectedCharts) {
+    const fs::path folder = casesRoot / GetParam();
+    const std::string actual = chartsOf(folder);
+    const std::string expectedPath = (folder / "expected.svg").string();
+    if (regenerating()) {
+        sbtest::writeFile(expectedPath, actual);
+        return;
+    }
+    const std::string expected = sbtest::readFile(expectedPath);
+    EXPECT_TRUE(expected == actual) << firstDifference(expected, actual);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenSvg, ::testing::ValuesIn(svgCaseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
 // A wrong path would otherwise leave nothing to run and nothing failing.
-TEST(GoldenCases, AreFound) { EXPECT_GE(caseNames().size(), 12u) << casesRoot; }
+TEST(GoldenCases, AreFound) {
+    EXPECT_GE(caseNames().size(), 12u) << casesRoot;
+    EXPECT_GE(svgCaseNames().size(), 1u) << casesRoot;
+}
 
 }  // namespace

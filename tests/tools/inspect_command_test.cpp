@@ -40,9 +40,10 @@ protected:
     static std::string path(const std::string& name) { return folder_->file(name); }
     static std::string bytes(const std::string& name) { return sbtest::readFile(path(name)); }
 
-    static Finished inspect(const std::string& file, bool json) {
+    static Finished inspect(const std::string& file, bool json, bool raw = false) {
         std::vector<std::string> args{"inspect"};
         if (json) args.push_back("--json");
+        if (raw) args.push_back("--raw");
         args.push_back(file);
         return runTool(args, folder_->path());
     }
@@ -80,8 +81,8 @@ void expectRecords(const std::string& listing, const std::vector<RecordCase>& ca
 
 // Known values of the built-in scenario, so the listing is checked against
 // the rules rather than against itself.
-TEST_F(InspectCommand, ListsTheCellFile) {
-    const Finished run = inspect(cellFileName, false);
+TEST_F(InspectCommand, RawListsTheCellFile) {
+    const Finished run = inspect(cellFileName, false, true);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("cell file: 1021 cells (0 to 1020)\n", 0), 0u) << run.out.substr(0, 80);
@@ -111,8 +112,8 @@ TEST_F(InspectCommand, ListsTheCellFile) {
                            });
 }
 
-TEST_F(InspectCommand, ListsTheScenarioTable) {
-    const Finished run = inspect(scenarioTableName, false);
+TEST_F(InspectCommand, RawListsTheScenarioTable) {
+    const Finished run = inspect(scenarioTableName, false, true);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.out.rfind("scenario table: 87 entries", 0), 0u);
     expectLines(run.out,
@@ -133,8 +134,8 @@ TEST_F(InspectCommand, ListsTheScenarioTable) {
     EXPECT_NE(run.out.find("entry 63: text="), std::string::npos);
 }
 
-TEST_F(InspectCommand, ListsTheLineProfile) {
-    const Finished run = inspect(lineProfileName, false);
+TEST_F(InspectCommand, RawListsTheLineProfile) {
+    const Finished run = inspect(lineProfileName, false, true);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.out.rfind("line profile: 51001 metres per axis (0 to 51000)\n", 0), 0u);
     expectLines(run.out, {
