@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,9 @@ public:
     }
     void stage(ReadStage stage) const {
         if (listener_ != nullptr) listener_->stage(stage);
+    }
+    void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) const {
+        if (listener_ != nullptr) listener_->errorRecorded(code, position);
     }
 
 private:

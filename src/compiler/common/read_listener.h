@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +64,9 @@ public:
     // A keyword test matched the field just interpreted; the row's values follow.
     virtual void rowStarts(RowKind) {}
     virtual void readFailed(ReadFailureKind) {}
+    // A pass records an error code (with the position it sets, if any) at
+    // the row it is reading, or after the last row.
+    virtual void errorRecorded(std::int32_t /*code*/, std::optional<std::int32_t> /*position*/) {}
     virtual void stage(ReadStage) {}
     // The failure handler caught a run-time failure (what it says), or a
     // source file that could not be read.

@@ -31,15 +31,12 @@ public:
     }
 
 private:
-    LinePassEnd abandon(std::int32_t code) {
+    LinePassEnd abandon(std::int32_t code, std::optional<std::int32_t> position = std::nullopt) {
+        if (position) model_.errorPosition = *position;
         model_.errorCode = code;
         model_.errorOrigin = ErrorOrigin{sourceName_, rowLine(), {}};
+        reader_.errorRecorded(code, position);
         return LinePassEnd::Abandoned;
-    }
-
-    LinePassEnd abandon(std::int32_t code, std::int32_t position) {
-        model_.errorPosition = position;
-        return abandon(code);
     }
 
     bool findHeader() {
@@ -117,6 +114,7 @@ private:
         model_.errorCode = error::beyondCells;
         model_.errorPosition = position;
         model_.errorOrigin = ErrorOrigin{sourceName_, rowLine(), {}};
+        reader_.errorRecorded(error::beyondCells, position);
         return LinePassEnd::EndOfLineFile;
     }
 

@@ -51,6 +51,7 @@ private:
         model_.errorCode = verdict.code;
         if (verdict.position) model_.errorPosition = *verdict.position;
         model_.errorOrigin = ErrorOrigin{sourceName_, reader_.rowLine(), {}};
+        reader_.errorRecorded(verdict.code, verdict.position);
         return verdict.flow;
     }
 
@@ -198,6 +199,7 @@ private:
             if (e.longA % 50 != 0 || e.longB % 50 != 0) {
                 model_.errorCode = error::kmPostNotMultiple;
                 model_.errorOrigin = ErrorOrigin{};
+                reader_.errorRecorded(error::kmPostNotMultiple, std::nullopt);
             }
         }
     }
