@@ -1,53 +1,27 @@
 #include "tools/compile_command.h"
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <ostream>
-#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
-#include "compiler/compile.h"
 #include "driver/compile_and_write.h"
 #include "files/file_store.h"
-#include "model/error_codes.h"
 #include "model/file_names.h"
-#include "tools/diagnostics.h"
+#include "tools/diagnostic.h"
 #include "tools/exit_status.h"
+#include "tools/source_compile.h"
 
 namespace sb::tool {
 
 namespace {
 
-enum class SourceState { Missing, Present };
-
-// Copies an author's source into the compile's in-memory folder. A path that
-// does not exist is left out, so the compile reports it as it would report a
-// missing file of its own; a path that exists but cannot be read is an
-// input failure of the tool.
-SourceState copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return SourceState::Missing;
-    if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
-    sources.files[internalName] = files::readAll(path);
-    return SourceState::Present;
-}
-
-nlohmann::ordered_json resultJson(const RouteModel& model, const std::string& fatal, const std::string& diagnostic) {
-    nlohmann::ordered_json result;
-    result["errorCode"] = model.errorCode;
-    result["errorPosition"] = model.errorPosition;
-    result["fatal"] = fatal.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(fatal);
-    result["diagnostic"] = diagnostic.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(diagnostic);
-    return result;
-}
-
 // A compiled file written over one of the sources would destroy the
 // author's file; the names are known before compiling.
-std::string outputOverSource(const CompileOptions& options) {
-    std::vector<std::string> outputs{names::scenarioTableFile(options.lineName, options.trainNumber),
-                                     names::cellFile(options.lineName, options.trainNumber)};
-    if (options.withProfile) outputs.push_back(names::lineProfileFile(options.lineName));
+std::string outputOverSource(const CompileOptions& options, const ScenarioNames& scenario) {
+    std::vector<std::string> outputs{names::scenarioTableFile(scenario.lineName, scenario.trainNumber),
+                                     names::cellFile(scenario.lineName, scenario.trainNumber)};
+    if (options.withProfile) outputs.push_back(names::lineProfileFile(scenario.lineName));
     for (const std::string& name : outputs) {
         const std::string output = files::joinPath(options.outputFolder, name);
         for (const std::string& source : {options.lineSource, options.trainSource}) {
@@ -68,51 +42,41 @@ std::string nameProblem(const std::string& name) {
     return {};
 }
 
-int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err) {
-    for (const auto& [what, value] : {std::pair<const char*, const std::string&>{"line name", options.lineName},
-                                      std::pair<const char*, const std::string&>{"train number", options.trainNumber}}) {
+bool namesUsable(const ScenarioNames& scenario, std::ostream& err) {
+    for (const auto& [what, value] : {std::pair<const char*, const std::string&>{"line name", scenario.lineName},
+                                      std::pair<const char*, const std::string&>{"train number", scenario.trainNumber}}) {
         if (const std::string problem = nameProblem(value); !problem.empty()) {
             err << "scenario-tool: the " << what << " \"" << value << "\" " << problem << '\n';
-            return exitUsage;
+            return false;
         }
     }
+    return true;
+}
 
-    if (const std::string clash = outputOverSource(options); !clash.empty()) {
+int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err) {
+    const ScenarioNames scenario = scenarioNames(options.lineName, options.trainNumber);
+    if (!namesUsable(scenario, err)) return exitUsage;
+
+    if (const std::string clash = outputOverSource(options, scenario); !clash.empty()) {
         err << "scenario-tool: the compiled file \"" << clash << "\" would replace a source file\n";
         return exitUsage;
     }
 
-    RouteModel model;
-    model.lineName = options.lineName;
-    model.trainNumber = options.trainNumber;
-    const SourcePaths paths{names::lineSource(model.lineName), names::trainSource(model.lineName, model.trainNumber),
-                            options.lineSource, options.trainSource};
-    CompileOutcome outcome;
+    SourceCompile compile;
     try {
-        MemorySources sources;
-        copySource(options.lineSource, paths.internalLineName, sources);
-        copySource(options.trainSource, paths.internalTrainName, sources);
-        outcome = compileModel(model, options.withProfile, sources);
-        if (outcome.fatal.empty()) {
+        compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
+        if (compile.outcome.fatal.empty()) {
             files::createFolder(options.outputFolder);
-            driver::writeCompiledFiles(model, options.outputFolder);
+            driver::writeCompiledFiles(compile.model, options.outputFolder);
         }
     } catch (const std::exception& failure) {
         err << "scenario-tool: " << failure.what() << '\n';
         return exitUsage;
     }
 
-    const std::string diagnostic = diagnosticLine(model, paths);
-    if (!outcome.fatal.empty()) {
-        err << "fatal: Errore n. " << outcome.fatal << ": a format mark's place in the compiled output is already taken"
-            << (outcome.fatal == "1250" ? " (cell 1 value1 or entry 85 intA)" : " (cell 1 value2 or entry 85 longD)")
-            << "; no compiled file written\n";
-    }
-    if (!diagnostic.empty()) err << diagnostic << '\n';
-    if (options.json) out << resultJson(model, outcome.fatal, diagnostic).dump() << '\n';
-
-    if (!outcome.fatal.empty()) return exitFatal;
-    return model.errorCode == 0 ? exitOk : exitSourceError;
+    writeDiagnostics(err, compile.diagnostics);
+    if (options.json) out << resultJson(compile).dump() << '\n';
+    return exitStatusOf(compile, options.werror);
 }
 
 }  // namespace sb::tool

@@ -3,23 +3,31 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
+
+#include "tools/source_compile.h"
 
 namespace sb::tool {
 
 struct CompileOptions {
     std::string lineSource;
     std::string trainSource;
-    std::string lineName = "VELDRA PALV";
-    std::string trainNumber = "2638";
+    // When not given: the built-in scenario's names.
+    std::optional<std::string> lineName;
+    std::optional<std::string> trainNumber;
     std::string outputFolder = ".";
     bool withProfile = true;
     bool json = false;
+    bool werror = false;  // any warning makes the exit status 1
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);
 
 // Why a name cannot name the scenario's files, or empty when it can.
 std::string nameProblem(const std::string& name);
+
+// Whether both names can name the scenario's files; says why not on err.
+bool namesUsable(const ScenarioNames& scenario, std::ostream& err);
 
 }  // namespace sb::tool

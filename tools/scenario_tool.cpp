@@ -21,12 +21,12 @@ int main(int argc, char** argv) {
     bool noProfile = false;
     CLI::App* compileCommand = app.add_subcommand("compile", "Compile a line and a train source file");
     compileCommand->add_flag("--no-profile", noProfile, "Do not build or write the line profile file");
-    compileCommand->add_option("--line-name", compile.lineName, "Line name for the compiled files")
-        ->capture_default_str();
-    compileCommand->add_option("--train-number", compile.trainNumber, "Train number for the compiled files")
-        ->capture_default_str();
+    compileCommand->add_option("--line-name", compile.lineName, "Line name for the compiled files (default: VELDRA PALV)");
+    compileCommand->add_option("--train-number", compile.trainNumber,
+                               "Train number for the compiled files (default: 2638)");
     compileCommand->add_option("--out", compile.outputFolder, "Folder for the compiled files")->capture_default_str();
     compileCommand->add_flag("--json", compile.json, "Print the result as one JSON object on stdout");
+    compileCommand->add_flag("--werror", compile.werror, "Exit with status 1 when there is any warning");
     compileCommand->add_option("LINE_SOURCE", compile.lineSource, "Line source file")->required();
     compileCommand->add_option("TRAIN_SOURCE", compile.trainSource, "Train source file")->required();
 
