@@ -1,8 +1,9 @@
-// scenario-tool: compile authors' own source files with the program's
-// compiler, export the built-in sources, inspect compiled files.
+// scenario-tool: compile and check authors' own source files with the
+// program's compiler, export the built-in sources, inspect compiled files.
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "tools/check_command.h"
 #include "tools/compile_command.h"
 #include "tools/exit_status.h"
 #include "tools/export_command.h"
@@ -10,7 +11,7 @@
 
 int main(int argc, char** argv) {
     using namespace sb::tool;
-    CLI::App app{"Compile, export and inspect train-driving scenarios", "scenario-tool"};
+    CLI::App app{"Compile, check, export and inspect train-driving scenarios", "scenario-tool"};
     app.require_subcommand(1);
 
     std::string exportFolder;
@@ -29,6 +30,18 @@ int main(int argc, char** argv) {
     compileCommand->add_flag("--werror", compile.werror, "Exit with status 1 when there is any warning");
     compileCommand->add_option("LINE_SOURCE", compile.lineSource, "Line source file")->required();
     compileCommand->add_option("TRAIN_SOURCE", compile.trainSource, "Train source file")->required();
+
+    CheckOptions check;
+    bool checkNoProfile = false;
+    CLI::App* checkCommand =
+        app.add_subcommand("check", "Compile a line and a train source file in memory and report; write nothing");
+    checkCommand->add_flag("--no-profile", checkNoProfile, "Do not build the line profile (curve rows are not read)");
+    checkCommand->add_option("--line-name", check.lineName, "Line name (default: VELDRA PALV)");
+    checkCommand->add_option("--train-number", check.trainNumber, "Train number (default: 2638)");
+    checkCommand->add_flag("--json", check.json, "Print the result as one JSON object on stdout");
+    checkCommand->add_flag("--werror", check.werror, "Exit with status 1 when there is any warning");
+    checkCommand->add_option("LINE_SOURCE", check.lineSource, "Line source file")->required();
+    checkCommand->add_option("TRAIN_SOURCE", check.trainSource, "Train source file")->required();
 
     InspectOptions inspect;
     std::string range;
@@ -56,6 +69,10 @@ int main(int argc, char** argv) {
     if (*compileCommand) {
         compile.withProfile = !noProfile;
         return runCompile(compile, std::cout, std::cerr);
+    }
+    if (*checkCommand) {
+        check.withProfile = !checkNoProfile;
+        return runCheck(check, std::cout, std::cerr);
     }
     if (!range.empty()) {
         const auto parsed = parseRange(range);

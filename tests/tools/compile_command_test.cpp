@@ -148,6 +148,23 @@ TEST(CompileCommand, ExitStatusJsonAndFilesFollowTheOutcome) {
     }
 }
 
+// A warning never stops the compile; --werror only turns it into exit status 1.
+TEST(CompileCommand, WarningsLeaveTheFilesAndWerrorMakesThemFail) {
+    for (const bool werror : {false, true}) {
+        SCOPED_TRACE(werror ? "--werror" : "no --werror");
+        Workspace w;
+        w.train = withRow(builtInTrain, "stazone, 1, 2");
+        std::vector<std::string> options{"--out", "out"};
+        if (werror) options.push_back("--werror");
+        const Finished run = w.compile(options);
+        EXPECT_EQ(run.exitStatus, werror ? 1 : 0);
+        EXPECT_NE(run.err.find("train.txt:54:1: warning: \"stazone\" matches no keyword of the train source"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
+    }
+}
+
 TEST(CompileCommand, WithoutJsonStdoutStaysEmpty) {
     for (const auto& train : {builtInTrain, withRow(builtInTrain, "abbattimento, 50, 5")}) {
         Workspace w;

@@ -1,0 +1,27 @@
+#include "tools/check_command.h"
+
+#include <ostream>
+
+#include "tools/compile_command.h"
+#include "tools/diagnostic.h"
+#include "tools/exit_status.h"
+#include "tools/source_compile.h"
+
+namespace sb::tool {
+
+int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+    const ScenarioNames scenario = scenarioNames(options.lineName, options.trainNumber);
+    if (!namesUsable(scenario, err)) return exitUsage;
+    SourceCompile compile;
+    try {
+        compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
+    } catch (const std::exception& failure) {
+        err << "scenario-tool: " << failure.what() << '\n';
+        return exitUsage;
+    }
+    writeDiagnostics(err, compile.diagnostics);
+    if (options.json) out << resultJson(compile).dump() << '\n';
+    return exitStatusOf(compile, options.werror);
+}
+
+}  // namespace sb::tool
