@@ -10,7 +10,8 @@
 namespace sb::tool {
 
 int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
-    const ScenarioNames scenario = scenarioNames(options.lineName, options.trainNumber);
+    const ScenarioNames scenario =
+        scenarioNames(options.lineSource, options.trainSource, options.lineName, options.trainNumber);
     if (!namesUsable(scenario, err)) return exitUsage;
     SourceCompile compile;
     try {

@@ -54,7 +54,8 @@ bool namesUsable(const ScenarioNames& scenario, std::ostream& err) {
 }
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err) {
-    const ScenarioNames scenario = scenarioNames(options.lineName, options.trainNumber);
+    const ScenarioNames scenario =
+        scenarioNames(options.lineSource, options.trainSource, options.lineName, options.trainNumber);
     if (!namesUsable(scenario, err)) return exitUsage;
 
     if (const std::string clash = outputOverSource(options, scenario); !clash.empty()) {

@@ -13,7 +13,7 @@ namespace sb::tool {
 struct CompileOptions {
     std::string lineSource;
     std::string trainSource;
-    // When not given: the built-in scenario's names.
+    // When not given: from sources named the usual way, else the built-in names.
     std::optional<std::string> lineName;
     std::optional<std::string> trainNumber;
     std::string outputFolder = ".";

@@ -14,6 +14,24 @@ namespace sb::tool {
 
 namespace {
 
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name without a suffix, compared in any letter case; nothing when the
+// name does not end with it or nothing is left.
+std::optional<std::string> withoutSuffix(const std::string& name, std::string_view suffix) {
+    if (name.size() <= suffix.size()) return std::nullopt;
+    const std::string tail = name.substr(name.size() - suffix.size());
+    const bool same = std::equal(tail.begin(), tail.end(), suffix.begin(), suffix.end(), [](char a, char b) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(a) == lower(b);
+    });
+    if (!same) return std::nullopt;
+    return name.substr(0, name.size() - suffix.size());
+}
+
 // Copies an author's source into the compile's in-memory folder; false when
 // the path does not exist.
 bool copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
@@ -26,8 +44,25 @@ bool copySource(const std::string& path, const std::string& internalName, Memory
 
 }  // namespace
 
-ScenarioNames scenarioNames(const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber) {
-    return ScenarioNames{lineName.value_or(names::builtInLineName), trainNumber.value_or(names::builtInTrainNumber)};
+ScenarioNames scenarioNames(const std::string& lineSource, const std::string& trainSource,
+                            const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber) {
+    ScenarioNames chosen{names::builtInLineName, names::builtInTrainNumber};
+    std::optional<std::string> trainLineName;
+    if (const auto stem = withoutSuffix(baseName(trainSource), "-.txt")) {
+        const std::size_t underscore = stem->find_last_of('_');
+        if (underscore != std::string::npos && underscore > 0 && underscore + 1 < stem->size()) {
+            trainLineName = stem->substr(0, underscore);
+            chosen.trainNumber = stem->substr(underscore + 1);
+        }
+    }
+    if (const auto stem = withoutSuffix(baseName(lineSource), "_linea.txt")) {
+        chosen.lineName = *stem;
+    } else if (trainLineName) {
+        chosen.lineName = *trainLineName;
+    }
+    if (lineName) chosen.lineName = *lineName;
+    if (trainNumber) chosen.trainNumber = *trainNumber;
+    return chosen;
 }
 
 std::size_t SourceCompile::warningCount() const {

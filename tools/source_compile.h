@@ -21,8 +21,11 @@ struct ScenarioNames {
 };
 
 // The names the compile gives the scenario: those given as options, else
-// the built-in scenario's.
-ScenarioNames scenarioNames(const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber);
+// those of sources named the usual way ("NAME_linea.txt" gives the line
+// name, "NAME_NUMBER-.txt" the train number and, failing the line source,
+// the line name), else the built-in scenario's.
+ScenarioNames scenarioNames(const std::string& lineSource, const std::string& trainSource,
+                            const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber);
 
 struct SourceCompile {
     RouteModel model;
