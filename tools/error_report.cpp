@@ -570,17 +570,14 @@ private:
         const std::size_t expected = static_cast<std::size_t>(keywordInfo(row->kind).values);
         const int keywordLine = source.fields[row->keyword].span.line;
         const FieldSpan& span = source.fields[f].span;
-        std::size_t after = span.offset + span.length;
-        while (after < source.data.size() && (source.data[after] == ' ' || source.data[after] == '\t')) ++after;
-        const bool endsLine = after >= source.data.size() || source.data[after] == '\r' || source.data[after] == '\n';
         const int previousLine = i == 0 ? keywordLine : source.fields[row->values[i - 1]].span.line;
-        // The row's values ran out at a line end: the value read here belongs to what follows.
+        // The row's line holds fewer values than the row reads: the value
+        // read here belongs to what follows.
+        const std::size_t found = fieldsAfterKeyword(source, *row);
         const bool firstOnLaterLine = span.line != previousLine;
-        const bool lastOnItsLine = span.line == keywordLine && endsLine && i + 1 < expected;
-        if (firstOnLaterLine || lastOnItsLine) {
-            const std::size_t found = firstOnLaterLine ? i : i + 1;
+        if (found < expected && (firstOnLaterLine || span.line == keywordLine)) {
             Diagnostic d = error(source, std::nullopt, row,
-                                 "a " + quotedToken(source.keywordText(*row)) + " row: " + std::to_string(expected) +
+                                 "the " + quotedToken(source.keywordText(*row)) + " row: " + std::to_string(expected) +
                                      " values expected, " + std::to_string(found) + " found" + suffix,
                                  error::readFailure);
             d.notes.push_back(note(source, f,
@@ -601,6 +598,24 @@ private:
                          error::readFailure);
         }
         return error(source, f, row, name + " is not a number: " + quotedToken(token) + suffix, error::readFailure);
+    }
+
+    // The fields on the keyword's line after it, as commas separate them
+    // (a comma closing the line adds none).
+    static std::size_t fieldsAfterKeyword(const TracedSource& source, const TracedRow& row) {
+        const FieldSpan& keyword = source.fields[row.keyword].span;
+        const std::string_view line = source.lineAt(keyword.offset);
+        const std::size_t keywordEnd = static_cast<std::size_t>(keyword.column - 1) + keyword.length;
+        std::string_view rest = line.substr(std::min(line.size(), keywordEnd));
+        if (rest.empty() || rest.front() != ',') return 0;
+        rest.remove_prefix(1);
+        std::size_t count = 1;
+        for (const char c : rest) count += c == ',' ? 1 : 0;
+        const std::size_t lastComma = rest.find_last_of(',');
+        if (lastComma != std::string_view::npos && rest.find_first_not_of(" \t", lastComma + 1) == std::string_view::npos) {
+            --count;
+        }
+        return count;
     }
 
     Diagnostic noRouteLength(const TracedSource& source, const std::string& suffix) const {

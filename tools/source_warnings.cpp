@@ -270,6 +270,7 @@ private:
         const FieldSpan& extra = source_.fields[f].span;
         const std::string keyword = row.kind == RowKind::curve ? std::string("curve")
                                                                : keywordQuote(keywordInfo(row.kind).writtenAs.front());
+        // "curve rows read 2 values", "`aderenza` rows read 2 values"
         if (value.offset + value.length < source_.data.size() && source_.data[value.offset + value.length] == ',' &&
             extra.offset == value.offset + value.length + 1 && allDigits(text(last)) && allDigits(text(f)) &&
             text(f).front() != '-' && text(f).front() != '+') {
@@ -289,7 +290,7 @@ private:
         }
         const std::string values = std::to_string(row.values.size()) + (row.values.size() == 1 ? " value" : " values");
         warn(f, extraValues,
-             "a " + keyword + " row reads " + values + ": " +
+             keyword + " rows read " + values + ": " +
                  (count > 1 ? "the " + std::to_string(count) + " more values from " + quotedToken(trimmed(text(f))) +
                                   " on are read as keyword fields and ignored"
                             : "the extra value " + quotedToken(trimmed(text(f))) + " is read as a keyword field and ignored"));
