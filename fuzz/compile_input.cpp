@@ -43,7 +43,12 @@ void compileFuzzInput(const std::uint8_t* data, std::size_t size) {
     }
     const std::int32_t withProfile = (flags & sb::fuzz::withoutProfileFlag) != 0 ? 0 : 1;
 
-    const CompileOutcome outcome = compileModel(model, withProfile, sources);
+    CompileOutcome outcome;
+    try {
+        outcome = compileModel(model, withProfile, sources);
+    } catch (const SourceFileError&) {
+        return;  // a source left out cannot be opened: refused before any output
+    }
     if (!outcome.fatal.empty()) return;
 
     sink = sink + sb::format::cellFileBytes(model.cells).size();

@@ -57,15 +57,27 @@ void fuzzOneInput(const std::uint8_t* data, std::size_t size) {
         }
     }
     tool::SourceTrace trace;
-    const CompileOutcome plainOutcome = compileModel(plain, withProfile, plainSources);
-    const CompileOutcome tracedOutcome = compileModel(traced, withProfile, tracedSources, &trace);
+    CompileOutcome plainOutcome;
+    CompileOutcome tracedOutcome;
+    int refused = 0;  // a source left out cannot be opened: refused before any output
+    try {
+        plainOutcome = compileModel(plain, withProfile, plainSources);
+    } catch (const SourceFileError&) {
+        ++refused;
+    }
+    try {
+        tracedOutcome = compileModel(traced, withProfile, tracedSources, &trace);
+    } catch (const SourceFileError&) {
+        ++refused;
+    }
+    if (refused == 1) std::abort();
+    if (refused == 2) return;
     if (plainOutcome.fatal != tracedOutcome.fatal || !sameCompile(plain, traced)) std::abort();
 
     const tool::SourcePaths paths{names::lineSource(lineName), names::trainSource(lineName, trainNumber), "line.txt",
                                   "train.txt"};
-    const bool trainMissing = (flags & fuzz::withoutTrainSourceFlag) != 0;
-    const std::vector<tool::Diagnostic> diagnostics = tool::compileDiagnostics(
-        trace, paths, tool::CompileFacts{traced, tracedOutcome.fatal, trainMissing}, withProfile);
+    const std::vector<tool::Diagnostic> diagnostics =
+        tool::compileDiagnostics(trace, paths, tool::CompileFacts{traced, tracedOutcome.fatal}, withProfile);
     // Every error the compile recorded is reported.
     const bool failed = traced.errorCode != 0 || !tracedOutcome.fatal.empty();
     bool reported = false;

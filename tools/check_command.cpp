@@ -4,6 +4,7 @@
 
 #include "tools/compile_command.h"
 #include "tools/diagnostic.h"
+#include "tools/display_text.h"
 #include "tools/exit_status.h"
 #include "tools/source_compile.h"
 
@@ -17,11 +18,11 @@ int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
     try {
         compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << failure.what() << '\n';
+        err << "scenario-tool: " << displayText(failure.what()) << '\n';
         return exitUsage;
     }
     writeDiagnostics(err, compile.diagnostics);
-    if (options.json) out << resultJson(compile).dump() << '\n';
+    if (options.json) out << jsonLine(resultJson(compile));
     return exitStatusOf(compile, options.werror);
 }
 

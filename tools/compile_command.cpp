@@ -9,6 +9,7 @@
 #include "files/file_store.h"
 #include "model/file_names.h"
 #include "tools/diagnostic.h"
+#include "tools/display_text.h"
 #include "tools/exit_status.h"
 #include "tools/source_compile.h"
 
@@ -46,7 +47,7 @@ bool namesUsable(const ScenarioNames& scenario, std::ostream& err) {
     for (const auto& [what, value] : {std::pair<const char*, const std::string&>{"line name", scenario.lineName},
                                       std::pair<const char*, const std::string&>{"train number", scenario.trainNumber}}) {
         if (const std::string problem = nameProblem(value); !problem.empty()) {
-            err << "scenario-tool: the " << what << " \"" << value << "\" " << problem << '\n';
+            err << "scenario-tool: the " << what << " \"" << displayText(value) << "\" " << problem << '\n';
             return false;
         }
     }
@@ -59,24 +60,41 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
     if (!namesUsable(scenario, err)) return exitUsage;
 
     if (const std::string clash = outputOverSource(options, scenario); !clash.empty()) {
-        err << "scenario-tool: the compiled file \"" << clash << "\" would replace a source file\n";
+        err << "scenario-tool: the compiled file \"" << displayText(clash) << "\" would replace a source file\n";
         return exitUsage;
     }
 
     SourceCompile compile;
     try {
         compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
-        if (compile.outcome.fatal.empty()) {
-            files::createFolder(options.outputFolder);
-            driver::writeCompiledFiles(compile.model, options.outputFolder);
-        }
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << failure.what() << '\n';
+        err << "scenario-tool: " << displayText(failure.what()) << '\n';
         return exitUsage;
     }
 
     writeDiagnostics(err, compile.diagnostics);
-    if (options.json) out << resultJson(compile).dump() << '\n';
+    if (options.json) out << jsonLine(resultJson(compile));
+    if (!compile.outcome.fatal.empty()) return exitFatal;
+
+    // Good files in --out are not replaced by the output of a failed compile
+    // unless the author asks for it, as the program itself does.
+    const RouteModel& model = compile.model;
+    if (model.errorCode == 0 || options.writeOnError) {
+        try {
+            files::createFolder(options.outputFolder);
+            std::vector<std::string> notices;
+            const files::FolderLock lock = driver::claimFolder(
+                options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices);
+            for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
+            driver::writeCompiledFiles(model, options.outputFolder);
+        } catch (const std::exception& failure) {
+            err << "scenario-tool: " << displayText(failure.what()) << '\n';
+            return exitUsage;
+        }
+    } else {
+        err << "scenario-tool: no compiled file written (the compile recorded error " << model.errorCode
+            << "; --write-on-error writes them anyway)\n";
+    }
     return exitStatusOf(compile, options.werror);
 }
 

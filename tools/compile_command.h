@@ -20,6 +20,8 @@ struct CompileOptions {
     bool withProfile = true;
     bool json = false;
     bool werror = false;  // any warning makes the exit status 1
+    // Write the compiled files even when the compile records an error code.
+    bool writeOnError = false;
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);

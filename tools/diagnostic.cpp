@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "model/charset.h"
+#include "tools/display_text.h"
 
 namespace sb::tool {
 
@@ -110,7 +111,7 @@ nlohmann::ordered_json diagnosticsJson(const std::vector<Diagnostic>& diagnostic
     return all;
 }
 
-std::string displayText(std::string_view bytes) {
+std::string authorText(std::string_view bytes) {
     std::string out;
     std::size_t plainFrom = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -125,46 +126,13 @@ std::string displayText(std::string_view bytes) {
 }
 
 std::string quotedToken(std::string_view token) {
-    if (token.size() <= quotedLimit) return "\"" + displayText(token) + "\"";
-    return "\"" + displayText(token.substr(0, quotedLimit)) + "\"... (" + std::to_string(token.size()) + " bytes)";
+    if (token.size() <= quotedLimit) return "\"" + authorText(token) + "\"";
+    return "\"" + authorText(token.substr(0, quotedLimit)) + "\"... (" + std::to_string(token.size()) + " bytes)";
 }
 
 std::string pathText(std::string_view path) {
     const bool plain = std::none_of(path.begin(), path.end(), [](char c) { return isControl(static_cast<unsigned char>(c)); });
-    return plain && isUtf8(path) ? std::string(path) : displayText(path);
-}
-
-bool isUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = 0;
-        if (lead < 0x80) {
-            length = 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-        } else {
-            return false;
-        }
-        if (i + length > bytes.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        }
-        // No overlong forms, surrogates or code points past U+10FFFF.
-        if (length > 2) {
-            const auto second = static_cast<unsigned char>(bytes[i + 1]);
-            if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-                (lead == 0xF4 && second > 0x8F)) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
+    return plain && isValidUtf8(path) ? std::string(path) : authorText(path);
 }
 
 }  // namespace sb::tool

@@ -42,14 +42,11 @@ nlohmann::ordered_json diagnosticsJson(const std::vector<Diagnostic>& diagnostic
 
 // An author's bytes (Windows-1252) as UTF-8 for a message, control bytes
 // escaped as \xNN.
-std::string displayText(std::string_view bytes);
+std::string authorText(std::string_view bytes);
 // A token in double quotes, cut to 40 bytes.
 std::string quotedToken(std::string_view token);
 // A path as typed: kept when it is UTF-8 without control bytes, else shown
-// as displayText shows an author's bytes.
+// as authorText shows an author's bytes.
 std::string pathText(std::string_view path);
-
-// Whether the bytes are well-formed UTF-8.
-bool isUtf8(std::string_view bytes);
 
 }  // namespace sb::tool

@@ -495,14 +495,11 @@ private:
 
     Diagnostic explainFailure(const TracedFailure& failure) const {
         const std::string suffix = " " + codeSuffix(error::readFailure, {});
-        if (failure.sourceUnreadable || !failure.source) {
-            if (facts_.trainSourceMissing) {
-                return view_.atFile(SourceRole::Train, Severity::Error,
-                                    "the train source file does not exist" + suffix, error::readFailure);
-            }
-            return view_.atFile(SourceRole::Train, Severity::Error,
-                                "the train source cannot be read: " + authorsNames(failure.what) + suffix,
-                                error::readFailure);
+        if (!failure.source) {
+            Diagnostic d;
+            d.code = error::readFailure;
+            d.message = "the compile failed: " + authorsNames(failure.what) + suffix;
+            return d;
         }
         const TracedSource& source = trace_.sources()[*failure.source];
         const TracedRow* row = rowOf(source, failure.row);
@@ -554,7 +551,7 @@ private:
 
     std::string authorsNames(const std::string& text) const {
         const SourcePaths& paths = view_.paths();
-        return displayText(replaceAll(replaceAll(text, paths.internalTrainName, paths.trainSource),
+        return authorText(replaceAll(replaceAll(text, paths.internalTrainName, paths.trainSource),
                                       paths.internalLineName, paths.lineSource));
     }
 

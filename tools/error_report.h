@@ -15,7 +15,6 @@ namespace sb::tool {
 struct CompileFacts {
     const RouteModel& model;
     std::string fatal;  // "1250", "1251" or empty
-    bool trainSourceMissing = false;
 };
 
 // Every error the compile recorded, in order, with the failure that stopped

@@ -6,6 +6,7 @@
 
 #include "files/file_store.h"
 #include "format/compiled_files.h"
+#include "format/layouts.h"
 #include "format/listing.h"
 #include "tools/exit_status.h"
 
@@ -45,6 +46,15 @@ void show(CompiledKind kind, const std::string& bytes, const InspectOptions& opt
     }
 }
 
+std::uint64_t maxBytes(CompiledKind kind) {
+    switch (kind) {
+        case CompiledKind::Cells: return format::maxCellFileBytes;
+        case CompiledKind::ScenarioTable: return format::maxScenarioTableFileBytes;
+        case CompiledKind::LineProfile: return format::maxLineProfileFileBytes;
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::optional<CompiledKind> kindFromName(const std::string& path) {
@@ -71,7 +81,7 @@ int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& e
         return exitUsage;
     }
     try {
-        show(*kind, files::readAll(options.path), options, out);
+        show(*kind, files::readRegularFile(options.path, maxBytes(*kind)), options, out);
     } catch (const format::DecodeError& failure) {
         out.flush();
         err << "scenario-tool: \"" << options.path << "\" does not fit its layout: " << failure.what() << '\n';

@@ -5,11 +5,14 @@
 
 #include "tools/check_command.h"
 #include "tools/compile_command.h"
+#include "tools/display_text.h"
 #include "tools/exit_status.h"
 #include "tools/export_command.h"
 #include "tools/inspect_command.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     using namespace sb::tool;
     CLI::App app{"Compile, check, export and inspect train-driving scenarios", "scenario-tool"};
     app.require_subcommand(1);
@@ -33,6 +36,8 @@ int main(int argc, char** argv) {
     compileCommand->add_option("--out", compile.outputFolder, "Folder for the compiled files")->capture_default_str();
     compileCommand->add_flag("--json", compile.json, "Print the result as one JSON object on stdout");
     compileCommand->add_flag("--werror", compile.werror, "Exit with status 1 when there is any warning");
+    compileCommand->add_flag("--write-on-error", compile.writeOnError,
+                             "Write the compiled files even when the compile records an error code");
     compileCommand->add_option("LINE_SOURCE", compile.lineSource, "Line source file")->required();
     compileCommand->add_option("TRAIN_SOURCE", compile.trainSource, "Train source file")->required();
 
@@ -90,4 +95,18 @@ int main(int argc, char** argv) {
         inspect.range = *parsed;
     }
     return runInspect(inspect, std::cout, std::cerr);
+}
+
+}  // namespace
+
+// No exception leaves the tool: the last resort is exit status 2 with a line.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& failure) {
+        std::cerr << "scenario-tool: " << sb::tool::displayText(failure.what()) << '\n';
+    } catch (...) {
+        std::cerr << "scenario-tool: an unexpected failure\n";
+    }
+    return sb::tool::exitUsage;
 }

@@ -1,6 +1,8 @@
 #include "tools/source_compile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "compiler/common/source_files.h"
@@ -32,14 +34,16 @@ std::optional<std::string> withoutSuffix(const std::string& name, std::string_vi
     return name.substr(0, name.size() - suffix.size());
 }
 
-// Copies an author's source into the compile's in-memory folder; false when
-// the path does not exist.
-bool copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
+// Copies an author's source into the compile's in-memory folder. A path
+// that does not exist, is not a regular file or cannot be read is an input
+// failure of the tool, reported before anything is written.
+void copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
+    if (::stat(path.c_str(), &info) != 0) {
+        throw files::FileError("cannot open \"" + path + "\": " + std::strerror(errno));
+    }
     if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
     sources.files[internalName] = files::readAll(path);
-    return true;
 }
 
 }  // namespace
@@ -81,11 +85,10 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
                             lineSource, trainSource};
     MemorySources sources;
     copySource(lineSource, paths.internalLineName, sources);
-    const bool trainPresent = copySource(trainSource, paths.internalTrainName, sources);
+    copySource(trainSource, paths.internalTrainName, sources);
     SourceTrace trace;
     result.outcome = compileModel(model, withProfile, sources, &trace);
-    result.diagnostics = compileDiagnostics(trace, paths, CompileFacts{model, result.outcome.fatal, !trainPresent},
-                                            withProfile);
+    result.diagnostics = compileDiagnostics(trace, paths, CompileFacts{model, result.outcome.fatal}, withProfile);
     return result;
 }
 

@@ -35,9 +35,8 @@ struct SourceCompile {
     std::size_t warningCount() const;
 };
 
-// Compiles in-memory copies of the two sources. A path that does not exist
-// is left out, so the compile reports it as it would a missing file of its
-// own; one that exists but cannot be read throws (an input failure).
+// Compiles in-memory copies of the two sources. A source that does not
+// exist or cannot be read throws before the compile (an input failure).
 SourceCompile compileSourceFiles(const std::string& lineSource, const std::string& trainSource,
                                  const ScenarioNames& names, bool withProfile);
 

@@ -110,12 +110,11 @@ void SourceTrace::stage(ReadStage stage) {
     currentRow_ = -1;
 }
 
-void SourceTrace::failed(std::string_view what, bool sourceUnreadable) {
+void SourceTrace::failed(std::string_view what) {
     TracedFailure failure;
     failure.what = std::string(what);
-    failure.sourceUnreadable = sourceUnreadable;
     TracedSource* source = current();
-    if (!sourceUnreadable && source != nullptr) {
+    if (source != nullptr) {
         failure.source = sources_.size() - 1;
         failure.readFailure = readFailure_;
         failure.stage = source->stage;

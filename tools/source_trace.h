@@ -70,7 +70,6 @@ struct TracedFailure {
     int row = -1;                       // the row being read
     std::optional<std::size_t> field;   // the last field read
     std::string what;
-    bool sourceUnreadable = false;
 };
 
 class SourceTrace final : public ReadListener {
@@ -84,7 +83,7 @@ public:
     void readFailed(ReadFailureKind kind) override;
     void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) override;
     void stage(ReadStage stage) override;
-    void failed(std::string_view what, bool sourceUnreadable) override;
+    void failed(std::string_view what) override;
 
     const std::vector<TracedSource>& sources() const { return sources_; }
     const TracedSource* source(SourceRole role) const;

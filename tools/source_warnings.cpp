@@ -10,6 +10,7 @@
 #include "compiler/line/profile.h"
 #include "model/charset.h"
 #include "model/conversions.h"
+#include "tools/display_text.h"
 #include "tools/keyword_suggestions.h"
 #include "tools/row_rules.h"
 
@@ -480,7 +481,7 @@ private:
             }
         }
         const bool highBytes = std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-        if (highBytes && isUtf8(name)) {
+        if (highBytes && isValidUtf8(name)) {
             warn(f, nameCharacters,
                  shown + " looks like UTF-8 text: it is stored byte for byte and shows as written here; save the "
                          "source as Windows-1252");

@@ -134,7 +134,7 @@ text::TextLines builtInLineSource() {
 std::string builtInLineSourceText() { return text::renderTextLines(builtInLineSource()); }
 
 void writeLineSource(const std::string& folder, const std::string& lineName) {
-    text::writeTextLines(folder, names::lineSource(lineName), builtInLineSource());
+    text::writeTransientTextLines(folder, names::lineSource(lineName), builtInLineSource());
 }
 
 }  // namespace sb::builtin

@@ -128,7 +128,7 @@ text::TextLines builtInTrainSource() {
 std::string builtInTrainSourceText() { return text::renderTextLines(builtInTrainSource()); }
 
 void writeTrainSource(const std::string& folder, const std::string& lineName, const std::string& trainNumber) {
-    text::writeTextLines(folder, names::trainSource(lineName, trainNumber), builtInTrainSource());
+    text::writeTransientTextLines(folder, names::trainSource(lineName, trainNumber), builtInTrainSource());
 }
 
 }  // namespace sb::builtin

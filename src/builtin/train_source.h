@@ -14,6 +14,7 @@ text::TextLines builtInTrainSource();
 std::string builtInTrainSourceText();
 
 // Writes the train source file for lineName and trainNumber into folder.
+// Not flushed to the disk either: the compile of the same run deletes it.
 void writeTrainSource(const std::string& folder, const std::string& lineName, const std::string& trainNumber);
 
 }  // namespace sb::builtin

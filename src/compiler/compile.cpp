@@ -70,11 +70,9 @@ void compileSources(RouteModel& model, SourceFiles& sources, ReadListener* liste
         return;
     } catch (const RunTimeFailure& failure) {
         failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->rowLine() : 0, failure.what()};
-        if (listener != nullptr) listener->failed(failure.what(), false);
-    } catch (const SourceFileError& failure) {
-        failed = ErrorOrigin{at.sourceFile, 0, failure.what()};
-        if (listener != nullptr) listener->failed(failure.what(), true);
+        if (listener != nullptr) listener->failed(failure.what());
     }
+    // A SourceFileError is not the data's fault: it leaves the compile as it is.
     // The failure handler: both source files go, each only if still there.
     sources.remove(names::lineSource(model.lineName));
     sources.remove(names::trainSource(model.lineName, model.trainNumber));

@@ -13,9 +13,13 @@
 namespace sb {
 
 // Both passes over the sources named from model.lineName and
-// model.trainNumber. Any run-time failure inside them becomes errorCode 25:
-// the source files still present are deleted and the compile goes on. A
-// listener, when given, hears how both sources are read.
+// model.trainNumber. A run-time failure of the data inside them (a number
+// too large for its field, a row cut short by the end of the data) becomes
+// errorCode 25: the source files still present are deleted and the compile
+// goes on. A source file that cannot be opened, read or deleted is not the
+// data's fault: its SourceFileError leaves the compile, and the caller must
+// not write compiled files from what was read. A listener, when given,
+// hears how both sources are read.
 void compileSources(RouteModel& model, SourceFiles& sources, ReadListener* listener = nullptr);
 
 struct CompileOutcome {

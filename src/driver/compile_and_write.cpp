@@ -1,23 +1,59 @@
 #include "driver/compile_and_write.h"
 
+#include <cstdlib>
+
 #include "driver/folder_sources.h"
-#include "files/file_store.h"
+#include "files/replace_group.h"
 #include "format/compiled_files.h"
 #include "model/file_names.h"
 
 namespace sb::driver {
 
-void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder) {
-    // The three files belong together: all are staged first and renamed into
-    // place only when every one is complete.
-    files::ReplaceGroup group;
-    if (model.withProfile) {
-        group.stage(files::joinPath(outputFolder, names::lineProfileFile(model.lineName)),
-                    format::lineProfileBytes(model.lineProfile));
+namespace {
+
+// Tests of the wait may shorten it; nothing else sets this.
+std::chrono::milliseconds patience() {
+    if (const char* text = std::getenv("SB_TEST_FOLDER_PATIENCE_MS")) {
+        char* end = nullptr;
+        const long ms = std::strtol(text, &end, 10);
+        if (end != text && *end == '\0' && ms >= 0 && ms <= folderPatience.count()) return std::chrono::milliseconds(ms);
     }
-    group.stage(files::joinPath(outputFolder, names::scenarioTableFile(model.lineName, model.trainNumber)),
-                format::scenarioTableBytes(model.scenario));
-    group.stage(files::joinPath(outputFolder, names::cellFile(model.lineName, model.trainNumber)), format::cellFileBytes(model.cells));
+    return folderPatience;
+}
+
+}  // namespace
+
+files::FolderLock claimFolder(const std::string& folder, const std::vector<std::string>& fileNames,
+                              std::vector<std::string>& notices) {
+    files::FolderLock lock = files::FolderLock::acquire(folder, patience());
+    for (std::string& line : files::recoverFolder(folder, fileNames)) notices.push_back(std::move(line));
+    return lock;
+}
+
+namespace {
+
+// Encodes straight into the staged file through the writer's small buffer.
+template <typename Encode>
+std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
+    return [encode](const files::ReplaceGroup::Write& write) {
+        format::ByteWriter out(write);
+        encode(out);
+        out.finish();
+    };
+}
+
+}  // namespace
+
+void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder) {
+    files::ReplaceGroup group(outputFolder, files::Atomicity::AllOrNothing);
+    if (model.withProfile) {
+        group.stage(names::lineProfileFile(model.lineName),
+                    streamed([&](format::ByteWriter& out) { format::writeLineProfileFile(out, model.lineProfile); }));
+    }
+    group.stage(names::scenarioTableFile(model.lineName, model.trainNumber),
+                streamed([&](format::ByteWriter& out) { format::writeScenarioTableFile(out, model.scenario); }));
+    group.stage(names::cellFile(model.lineName, model.trainNumber),
+                streamed([&](format::ByteWriter& out) { format::writeCellFile(out, model.cells); }));
     group.commit();
 }
 

@@ -4,9 +4,15 @@
 
 namespace sb::driver {
 
-bool FolderSources::exists(const std::string& name) const { return files::exists(files::joinPath(folder_, name)); }
+bool FolderSources::exists(const std::string& name) const {
+    try {
+        return files::exists(files::joinPath(folder_, name));
+    } catch (const files::FileError& e) {
+        throw SourceFileError(e.what());
+    }
+}
 
-std::string FolderSources::read(const std::string& name) const {
+std::string FolderSources::read(const std::string& name) {
     try {
         return files::readAll(files::joinPath(folder_, name));
     } catch (const files::FileError& e) {

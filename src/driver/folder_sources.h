@@ -11,7 +11,7 @@ class FolderSources final : public SourceFiles {
 public:
     explicit FolderSources(std::string folder) : folder_(std::move(folder)) {}
     bool exists(const std::string& name) const override;
-    std::string read(const std::string& name) const override;
+    std::string read(const std::string& name) override;
     void remove(const std::string& name) override;
 
 private:

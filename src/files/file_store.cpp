@@ -1,31 +1,66 @@
 #include "files/file_store.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/posix_io.h"
+
 namespace sb::files {
+
+namespace io {
+
+std::string describe(std::string_view what, const std::string& path, int err) {
+    return std::string(what) + " \"" + path + "\": " + std::strerror(err);
+}
+
+std::string randomToken() {
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937_64 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    std::string token;
+    for (int i = 0; i < 6; ++i) token.push_back(letters[pick(random)]);
+    return token;
+}
 
 namespace {
 
-std::string describe(const std::string& what, const std::string& path, int err) {
-    return what + " \"" + path + "\": " + std::strerror(err);
+std::string candidateName(const std::string& targetName, std::string_view marker) {
+    return "." + targetName + "." + std::string(marker) + "-" + randomToken();
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+}  // namespace
+
+int createBeside(const std::string& folder, const std::string& targetName, std::string_view marker, std::string& name) {
+    int lastError = EEXIST;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = candidateName(targetName, marker);
+        // 0666 as masked by the umask, as any program creates its files.
+        const int fd = ::open(joinPath(folder, candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            name = candidate;
+            return fd;
+        }
+        lastError = errno;
+        if (lastError != EEXIST && lastError != EINTR) break;
+    }
+    throw FileError(describe("cannot create a temporary file for", joinPath(folder, targetName), lastError));
 }
 
-std::string nameOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+std::string linkBeside(const std::string& folder, const std::string& targetName, std::string_view marker) {
+    const std::string target = joinPath(folder, targetName);
+    int lastError = EEXIST;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = candidateName(targetName, marker);
+        if (::link(target.c_str(), joinPath(folder, candidate).c_str()) == 0) return candidate;
+        lastError = errno;
+        if (lastError != EEXIST && lastError != EINTR) break;
+    }
+    throw FileError(describe("cannot keep the old copy of", target, lastError));
 }
 
 void writeFully(int fd, std::string_view content, const std::string& path) {
@@ -42,7 +77,15 @@ void writeFully(int fd, std::string_view content, const std::string& path) {
     }
 }
 
-void syncFolder(const std::string& folder) {
+void flush(int fd, const std::string& path) {
+    if (::fsync(fd) != 0) throw FileError(describe("cannot flush", path, errno));
+}
+
+void closeChecked(int fd, const std::string& path) {
+    if (::close(fd) != 0 && errno != EINTR) throw FileError(describe("cannot close", path, errno));
+}
+
+void flushFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) throw FileError(describe("cannot open folder", folder, errno));
     const int rc = ::fsync(fd);
@@ -52,42 +95,78 @@ void syncFolder(const std::string& folder) {
     if (rc != 0 && err != EINVAL && err != ENOTSUP) throw FileError(describe("cannot flush folder", folder, err));
 }
 
-// Writes content to a fresh temporary file beside target and flushes it.
-std::string writeTemporary(const std::string& target, std::string_view content) {
-    std::string temporaryName(".");
-    temporaryName.append(nameOf(target)).append(".tmp-XXXXXX");
-    std::string pattern = joinPath(folderOf(target), temporaryName);
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = ::mkstemp(buffer.data());
-    if (fd < 0) throw FileError(describe("cannot create a temporary file for", target, errno));
-    const std::string temporary(buffer.data());
-    try {
-        if (::fchmod(fd, 0644) != 0) throw FileError(describe("cannot set permissions of", temporary, errno));
-        writeFully(fd, content, temporary);
-        if (::fsync(fd) != 0) throw FileError(describe("cannot flush", temporary, errno));
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temporary.c_str());
-        throw FileError(describe("cannot close", temporary, err));
-    }
-    return temporary;
+void renameChecked(const std::string& from, const std::string& to, const std::string& named) {
+    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(describe("cannot replace", named, errno));
 }
 
-void renameInto(const std::string& temporary, const std::string& target) {
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+void unlinkIfThere(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw FileError(describe("cannot delete", path, errno));
+}
+
+bool present(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return true;
+    if (errno == ENOENT) return false;
+    throw FileError(describe("cannot look at", path, errno));
+}
+
+bool presentFile(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return !S_ISDIR(info.st_mode);
+    if (errno == ENOENT) return false;
+    throw FileError(describe("cannot look at", path, errno));
+}
+
+std::string writeTemporary(const std::string& folder, const std::string& targetName, std::string_view content,
+                           bool durable) {
+    return writeTemporary(
+        folder, targetName, [content](const Write& write) { write(content); }, durable);
+}
+
+namespace {
+
+// Fills a file just created and closes it; on any failure it goes again.
+void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable);
+
+}  // namespace
+
+void writeNew(const std::string& folder, const std::string& name, const std::function<void(const Write&)>& produce,
+              bool durable) {
+    const std::string path = joinPath(folder, name);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileError(describe("cannot create", path, errno));
+    fill(fd, path, produce, durable);
+}
+
+std::string writeTemporary(const std::string& folder, const std::string& targetName,
+                           const std::function<void(const Write&)>& produce, bool durable) {
+    std::string name;
+    const int fd = createBeside(folder, targetName, temporaryMarker, name);
+    fill(fd, joinPath(folder, name), produce, durable);
+    return name;
+}
+
+namespace {
+
+void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
+    try {
+        produce([&](std::string_view chunk) { writeFully(fd, chunk, path); });
+        if (durable) flush(fd, path);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw;
+    }
+    if (::close(fd) != 0 && errno != EINTR) {
         const int err = errno;
-        ::unlink(temporary.c_str());
-        throw FileError(describe("cannot replace", target, err));
+        ::unlink(path.c_str());
+        throw FileError(describe("cannot close", path, err));
     }
 }
 
 }  // namespace
+
+}  // namespace io
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
@@ -95,35 +174,92 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool exists(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::stat(path.c_str(), &info) == 0) return S_ISREG(info.st_mode);
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    throw FileError(io::describe("cannot look at", path, errno));
 }
 
 std::string readAll(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError(describe("cannot open", path, errno));
-    std::string content;
-    char chunk[65536];
+    if (fd < 0) throw FileError(io::describe("cannot open", path, errno));
+    // Read straight into a string of the file's size (one more byte shows
+    // whether it has grown meanwhile); no copy through a chunk.
+    struct stat info {};
+    const std::size_t expected = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    std::string content(expected + 1, '\0');
+    std::size_t have = 0;
     while (true) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (have == content.size()) content.resize(content.size() * 2);
+        const ssize_t got = ::read(fd, content.data() + have, content.size() - have);
         if (got < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
-            throw FileError(describe("cannot read", path, err));
+            throw FileError(io::describe("cannot read", path, err));
         }
         if (got == 0) break;
-        content.append(chunk, static_cast<std::size_t>(got));
+        have += static_cast<std::size_t>(got);
     }
     ::close(fd);
+    content.resize(have);
+    return content;
+}
+
+std::string readRegularFile(const std::string& path, std::uint64_t maxBytes) {
+    // Non-blocking, so that opening a FIFO does not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw FileError(io::describe("cannot open", path, errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw FileError(io::describe("cannot look at", path, err));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw FileError("\"" + path + "\" is not a regular file");
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        throw FileError("\"" + path + "\" holds " + std::to_string(info.st_size) + " bytes, more than a file of its kind can (" +
+                        std::to_string(maxBytes) + ")");
+    }
+    std::string content(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t have = 0;
+    while (have < content.size()) {
+        const ssize_t got = ::read(fd, content.data() + have, content.size() - have);
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            const int err = errno;
+            ::close(fd);
+            throw FileError(io::describe("cannot read", path, err));
+        }
+        if (got == 0) break;  // shorter than it said: keep what is there
+        have += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    content.resize(have);
     return content;
 }
 
 bool removeIfExists(const std::string& path) {
     if (::unlink(path.c_str()) == 0) return true;
     if (errno == ENOENT) return false;
-    throw FileError(describe("cannot delete", path, errno));
+    throw FileError(io::describe("cannot delete", path, errno));
 }
 
 void createFolder(const std::string& path) {
@@ -133,29 +269,43 @@ void createFolder(const std::string& path) {
 }
 
 void replaceFile(const std::string& path, std::string_view content) {
-    const std::string temporary = writeTemporary(path, content);
-    renameInto(temporary, path);
-    syncFolder(folderOf(path));
-}
-
-ReplaceGroup::~ReplaceGroup() {
-    for (const Staged& s : staged_) ::unlink(s.temporary.c_str());
-}
-
-void ReplaceGroup::stage(const std::string& path, std::string_view content) {
-    staged_.push_back(Staged{path, writeTemporary(path, content)});
-}
-
-void ReplaceGroup::commit() {
-    std::vector<std::string> folders;
-    while (!staged_.empty()) {
-        const Staged s = staged_.front();
-        staged_.erase(staged_.begin());
-        renameInto(s.temporary, s.target);
-        const std::string folder = folderOf(s.target);
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+    const std::string folder = folderOf(path);
+    const std::string temporary = joinPath(folder, io::writeTemporary(folder, nameOf(path), content, true));
+    try {
+        io::renameChecked(temporary, path, path);
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
     }
-    for (const std::string& folder : folders) syncFolder(folder);
+    io::flushFolder(folder);
+}
+
+void replaceTransientFile(const std::string& path, std::string_view content) {
+    const std::string folder = folderOf(path);
+    const std::string temporary = joinPath(folder, io::writeTemporary(folder, nameOf(path), content, false));
+    try {
+        io::renameChecked(temporary, path, path);
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+}
+
+bool isOwnLeftover(std::string_view entryName, std::string_view targetName) {
+    for (const std::string_view marker : {temporaryMarker, std::string_view("old"), std::string_view("none")}) {
+        const std::size_t prefix = 1 + targetName.size() + 1 + marker.size() + 1;
+        if (entryName.size() != prefix + 6 || entryName[0] != '.') continue;
+        if (entryName.substr(1, targetName.size()) != targetName) continue;
+        if (entryName[1 + targetName.size()] != '.') continue;
+        if (entryName.substr(2 + targetName.size(), marker.size()) != marker) continue;
+        if (entryName[prefix - 1] != '-') continue;
+        bool letters = true;
+        for (const char c : entryName.substr(prefix)) {
+            letters = letters && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
+        }
+        if (letters) return true;
+    }
+    return false;
 }
 
 }  // namespace sb::files

@@ -1,11 +1,16 @@
-// Little-endian bytes, one field at a time. The writer builds each byte
-// with shifts; the reader checks every read against the end of the data and
-// names the record and field it was reading when the data ends.
+// Little-endian bytes, one field at a time. The writer puts each field's
+// bytes, least significant first, into a fixed buffer and hands it on whenever it fills, so a
+// file of any size passes through the same few kilobytes; the reader checks
+// every read against the end of the data and names the record and field it
+// was reading when the data ends.
 #pragma once
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,33 +32,64 @@ struct Where {
 
 std::string describe(const Where& where);
 
+// Takes the bytes written so far, in order.
+using ByteDrain = std::function<void(std::string_view)>;
+
 class ByteWriter {
 public:
-    void reserve(std::size_t n) { bytes_.reserve(n); }
+    // Small on purpose: every page of it costs a fault the first time it is
+    // touched, while a write of this size already costs little per byte.
+    static constexpr std::size_t bufferSize = 64 * 1024;
 
-    void put(std::uint8_t v) { bytes_.push_back(static_cast<char>(v)); }
-    void put(std::uint16_t v) {
-        put(static_cast<std::uint8_t>(v & 0xFFu));
-        put(static_cast<std::uint8_t>((v >> 8) & 0xFFu));
-    }
-    void put(std::int16_t v) { put(static_cast<std::uint16_t>(v)); }
-    void put(std::int32_t v) {
-        const auto u = static_cast<std::uint32_t>(v);
-        for (int shift = 0; shift < 32; shift += 8) put(static_cast<std::uint8_t>((u >> shift) & 0xFFu));
-    }
-    void put(double v) {
-        const auto u = std::bit_cast<std::uint64_t>(v);
-        for (int shift = 0; shift < 64; shift += 8) put(static_cast<std::uint8_t>((u >> shift) & 0xFFu));
-    }
+    // Collects everything written; bytes() and take() give it back.
+    ByteWriter();
+    // Hands each full buffer to drain, and the rest at finish().
+    explicit ByteWriter(ByteDrain drain);
+    ByteWriter(const ByteWriter&) = delete;
+    ByteWriter& operator=(const ByteWriter&) = delete;
+
+    void put(std::uint8_t v) { putLittleEndian(v); }
+    void put(std::uint16_t v) { putLittleEndian(v); }
+    void put(std::int16_t v) { putLittleEndian(static_cast<std::uint16_t>(v)); }
+    void put(std::int32_t v) { putLittleEndian(static_cast<std::uint32_t>(v)); }
+    void put(double v) { putLittleEndian(std::bit_cast<std::uint64_t>(v)); }
+    // Each double with the same 16-bit tag before it, as the elements of a
+    // profile file: the longest files hold little else.
+    void putTagged(std::uint16_t tag, const double* values, std::size_t count);
     // A text: its length in 16 bits, then its bytes. A text too long for the
-    // length field cannot be written (DecodeError's sibling: std::length_error).
+    // length field cannot be written (std::length_error).
     void put(const std::string& text);
 
-    const std::string& bytes() const { return bytes_; }
-    std::string take() { return std::move(bytes_); }
+    // Hands on what is still buffered.
+    void finish();
+
+    // The collecting writer's bytes (after finish()).
+    const std::string& bytes();
+    std::string take();
 
 private:
-    std::string bytes_;
+    // The bytes of an unsigned value, least significant first.
+    template <typename Unsigned>
+    void putLittleEndian(Unsigned v) {
+        room(sizeof v);
+        char* at = buffer_.get() + used_;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(at, &v, sizeof v);  // already in file order
+        } else {
+            for (std::size_t i = 0; i < sizeof v; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFFu);
+        }
+        used_ += sizeof v;
+    }
+
+    void room(std::size_t n) {
+        if (bufferSize - used_ < n) drainBuffer();
+    }
+    void drainBuffer();
+
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
+    ByteDrain drain_;
+    std::string collected_;
 };
 
 class ByteReader {

@@ -1,5 +1,8 @@
 #include "format/compiled_files.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace sb::format {
@@ -8,12 +11,70 @@ std::string describe(const Where& where) {
     return std::string(where.record) + " " + std::to_string(where.index) + ", field " + std::string(where.field);
 }
 
+ByteWriter::ByteWriter() : buffer_(new char[bufferSize]) {}
+
+ByteWriter::ByteWriter(ByteDrain drain) : buffer_(new char[bufferSize]), drain_(std::move(drain)) {}
+
 void ByteWriter::put(const std::string& text) {
     if (text.size() > 0xFFFF) {
         throw std::length_error("a text of " + std::to_string(text.size()) + " bytes does not fit its 16-bit length");
     }
     put(static_cast<std::uint16_t>(text.size()));
-    bytes_.append(text);
+    for (std::size_t at = 0; at < text.size();) {
+        room(1);
+        const std::size_t n = std::min(text.size() - at, bufferSize - used_);
+        text.copy(buffer_.get() + used_, n, at);
+        used_ += n;
+        at += n;
+    }
+}
+
+void ByteWriter::putTagged(std::uint16_t tag, const double* values, std::size_t count) {
+    constexpr std::size_t elementSize = sizeof tag + sizeof(double);
+    while (count > 0) {
+        room(elementSize);
+        const std::size_t fit = std::min(count, (bufferSize - used_) / elementSize);
+        // A local pointer, so the loop keeps its state in registers.
+        char* at = buffer_.get() + used_;
+        for (std::size_t i = 0; i < fit; ++i) {
+            const std::uint64_t bits = std::bit_cast<std::uint64_t>(values[i]);
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(at, &tag, sizeof tag);
+                std::memcpy(at + sizeof tag, &bits, sizeof bits);
+            } else {
+                for (std::size_t b = 0; b < sizeof tag; ++b) at[b] = static_cast<char>((tag >> (8 * b)) & 0xFFu);
+                for (std::size_t b = 0; b < sizeof bits; ++b) at[sizeof tag + b] = static_cast<char>((bits >> (8 * b)) & 0xFFu);
+            }
+            at += elementSize;
+        }
+        used_ += fit * elementSize;
+        values += fit;
+        count -= fit;
+    }
+}
+
+void ByteWriter::drainBuffer() {
+    const std::string_view full(buffer_.get(), used_);
+    if (drain_) {
+        drain_(full);
+    } else {
+        collected_.append(full);
+    }
+    used_ = 0;
+}
+
+void ByteWriter::finish() {
+    if (used_ > 0) drainBuffer();
+}
+
+const std::string& ByteWriter::bytes() {
+    finish();
+    return collected_;
+}
+
+std::string ByteWriter::take() {
+    finish();
+    return std::move(collected_);
 }
 
 void ByteReader::get(std::string& text, const Where& where) {
@@ -25,13 +86,23 @@ void ByteReader::get(std::string& text, const Where& where) {
 }
 
 void encodeProfileElement(ByteWriter& out, const ProfileValue& element) {
-    const ProfileTag& tag = profileTag(element.type);
-    out.put(tag.tag);
-    if (!tag.hasValue) return;
-    if (tag.valueWire == Wire::I16) {
-        out.put(static_cast<std::int16_t>(element.value));
-    } else {
-        out.put(element.value);
+    // Tags and value wires as profileTags declares them; a switch, because
+    // a long route's file holds millions of elements.
+    static_assert(profileTag(ProfileType::Empty).tag == 0 && !profileTag(ProfileType::Empty).hasValue);
+    static_assert(profileTag(ProfileType::Integer).tag == 2 && profileTag(ProfileType::Integer).valueWire == Wire::I16);
+    static_assert(profileTag(ProfileType::Double).tag == 5 && profileTag(ProfileType::Double).valueWire == Wire::F64);
+    switch (element.type) {
+        case ProfileType::Empty:
+            out.put(profileTag(ProfileType::Empty).tag);
+            return;
+        case ProfileType::Integer:
+            out.put(profileTag(ProfileType::Integer).tag);
+            out.put(toInteger(element.value));  // whole, within 16 bits, or a run-time failure
+            return;
+        case ProfileType::Double:
+            out.put(profileTag(ProfileType::Double).tag);
+            out.put(element.value);
+            return;
     }
 }
 
@@ -57,32 +128,64 @@ ProfileValue decodeProfileElement(ByteReader& in, std::size_t index) {
     return element;
 }
 
-std::string cellFileBytes(const std::vector<RouteCell>& cells) {
+namespace {
+
+template <typename Profile>
+void writeProfile(ByteWriter& out, const Profile& profile) {
+    if (!profile.allocated()) return;
+    // All first coordinates, then all second coordinates: the file's order.
+    for (const int axis : {0, 1}) {
+        profile.forEachOnAxis(axis, [&](const ProfileValue& element) { encodeProfileElement(out, element); });
+    }
+}
+
+// The built profile's doubles go straight from the replay into the buffer.
+void writeProfile(ByteWriter& out, const LineProfile& profile) {
+    if (!profile.allocated()) return;
+    constexpr std::uint16_t doubleTag = profileTag(ProfileType::Double).tag;
+    const std::int64_t emptyMetres = profile.lastMetre() + 1 - profile.seededMetres() - profile.computedMetres();
+    // All first coordinates, then all second coordinates: the file's order.
+    for (const int axis : {0, 1}) {
+        for (int metre = 0; metre < profile.seededMetres(); ++metre) encodeProfileElement(out, profile.at(metre, axis));
+        profile.forEachComputed(axis, [&](const double* values, std::size_t count) { out.putTagged(doubleTag, values, count); });
+        for (std::int64_t i = 0; i < emptyMetres; ++i) encodeProfileElement(out, ProfileValue{});
+    }
+}
+
+template <typename Write>
+std::string collected(Write&& write) {
     ByteWriter out;
-    out.reserve(cells.size() * cellRecordSize);
-    for (const RouteCell& cell : cells) encodeRecord(out, cellLayout, cell);
+    write(out);
     return out.take();
+}
+
+}  // namespace
+
+void writeCellFile(ByteWriter& out, const std::vector<RouteCell>& cells) {
+    for (const RouteCell& cell : cells) encodeRecord(out, cellLayout, cell);
+}
+
+void writeScenarioTableFile(ByteWriter& out, const ScenarioTable& entries) {
+    for (const ScenarioEntry& entry : entries) encodeRecord(out, entryLayout, entry);
+}
+
+void writeLineProfileFile(ByteWriter& out, const LineProfile& profile) { writeProfile(out, profile); }
+void writeLineProfileFile(ByteWriter& out, const ProfileElements& profile) { writeProfile(out, profile); }
+
+std::string cellFileBytes(const std::vector<RouteCell>& cells) {
+    return collected([&](ByteWriter& out) { writeCellFile(out, cells); });
 }
 
 std::string scenarioTableBytes(const ScenarioTable& entries) {
-    ByteWriter out;
-    out.reserve(entries.size() * entryFixedSize + 256);
-    for (const ScenarioEntry& entry : entries) encodeRecord(out, entryLayout, entry);
-    return out.take();
+    return collected([&](ByteWriter& out) { writeScenarioTableFile(out, entries); });
 }
 
 std::string lineProfileBytes(const LineProfile& profile) {
-    if (!profile.allocated()) return {};
-    const std::vector<ProfileType>& types = profile.types();
-    const std::vector<double>& values = profile.values();
-    // The exact size first: the profile file of a long route holds millions of elements.
-    std::size_t size = 0;
-    for (const ProfileType type : types) size += profileElementSize(type);
-    ByteWriter out;
-    out.reserve(size);
-    // The arrays hold all first coordinates, then all second coordinates: the file's order.
-    for (std::size_t i = 0; i < types.size(); ++i) encodeProfileElement(out, ProfileValue{types[i], values[i]});
-    return out.take();
+    return collected([&](ByteWriter& out) { writeLineProfileFile(out, profile); });
+}
+
+std::string lineProfileBytes(const ProfileElements& profile) {
+    return collected([&](ByteWriter& out) { writeLineProfileFile(out, profile); });
 }
 
 std::vector<RouteCell> decodeCells(std::string_view bytes) {
@@ -103,8 +206,8 @@ ScenarioTable decodeScenarioTable(std::string_view bytes) {
     return entries;
 }
 
-LineProfile decodeLineProfile(std::string_view bytes) {
-    LineProfile profile;
+ProfileElements decodeLineProfile(std::string_view bytes) {
+    ProfileElements profile;
     const std::size_t count = forEachProfileElement(bytes, [](std::size_t, const ProfileValue&) {});
     if (count == 0) return profile;
     if (count % 2 != 0) {
@@ -112,16 +215,11 @@ LineProfile decodeLineProfile(std::string_view bytes) {
     }
     const std::size_t perAxis = count / 2;
     if (perAxis - 1 > static_cast<std::size_t>(INT32_MAX)) throw DecodeError("the profile is too long");
-    const auto lastMetre = static_cast<std::int32_t>(perAxis - 1);
-    profile.recreate(lastMetre);
+    profile.lastMetre = static_cast<std::int32_t>(perAxis - 1);
+    profile.first.reserve(perAxis);
+    profile.second.reserve(perAxis);
     forEachProfileElement(bytes, [&](std::size_t index, const ProfileValue& element) {
-        const auto metre = static_cast<std::int64_t>(index % perAxis);
-        const int axis = index < perAxis ? 0 : 1;
-        if (element.type == ProfileType::Integer) {
-            profile.setInteger(metre, axis, static_cast<std::int16_t>(element.value));
-        } else if (element.type == ProfileType::Double) {
-            profile.setDouble(metre, axis, element.value);
-        }
+        (index < perAxis ? profile.first : profile.second).push_back(element);
     });
     return profile;
 }

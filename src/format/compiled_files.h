@@ -28,16 +28,24 @@ void decodeRecord(ByteReader& in, const Layout& layout, typename Layout::RecordT
 void encodeProfileElement(ByteWriter& out, const ProfileValue& element);
 ProfileValue decodeProfileElement(ByteReader& in, std::size_t index);
 
+// Each file written field by field through out (finish() is the caller's).
+void writeCellFile(ByteWriter& out, const std::vector<RouteCell>& cells);
+void writeScenarioTableFile(ByteWriter& out, const ScenarioTable& entries);
+// Nothing for a profile that was never built.
+void writeLineProfileFile(ByteWriter& out, const LineProfile& profile);
+void writeLineProfileFile(ByteWriter& out, const ProfileElements& profile);
+
+// The same files as bytes in memory.
 std::string cellFileBytes(const std::vector<RouteCell>& cells);
 std::string scenarioTableBytes(const ScenarioTable& entries);
-// Empty for a profile that was never built.
 std::string lineProfileBytes(const LineProfile& profile);
+std::string lineProfileBytes(const ProfileElements& profile);
 
 std::vector<RouteCell> decodeCells(std::string_view bytes);
 ScenarioTable decodeScenarioTable(std::string_view bytes);
 // The two axes must hold the same number of elements; an empty file gives a
 // profile that was never built.
-LineProfile decodeLineProfile(std::string_view bytes);
+ProfileElements decodeLineProfile(std::string_view bytes);
 
 // Walks the elements of a profile file in file order without keeping them;
 // visit(index, element). Returns the number of elements.

@@ -150,4 +150,13 @@ constexpr std::size_t profileElementSize(ProfileType type) {
 static_assert(profileElementSize(ProfileType::Empty) == 2 && profileElementSize(ProfileType::Integer) == 4 &&
               profileElementSize(ProfileType::Double) == 10);
 
+// The largest file of each kind a compile can write: the longest route, every
+// profile element a double, every text as long as its length field allows.
+inline constexpr std::uint64_t maxCellCount = (maxRouteLength + routeTailMetres + cellMetres / 2) / cellMetres;
+inline constexpr std::uint64_t maxCellFileBytes = (maxCellCount + 1) * cellRecordSize;
+inline constexpr std::uint64_t maxScenarioTableFileBytes = scenarioEntryCount * (entryFixedSize + 0xFFFF);
+inline constexpr std::uint64_t maxLineProfileFileBytes =
+    2 * (static_cast<std::uint64_t>(maxRouteLength) + routeTailMetres + 1) * profileElementSize(ProfileType::Double);
+static_assert(maxCellCount == 20140);
+
 }  // namespace sb::format

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace sb::names {
 
@@ -25,6 +26,20 @@ inline std::string scenarioTableFile(const std::string& lineName, const std::str
 }
 inline std::string cellFile(const std::string& lineName, const std::string& trainNumber) {
     return lineName + "_" + trainNumber + ".dat";
+}
+
+// The compiled set of a scenario: line profile, scenario table, cells.
+inline std::vector<std::string> compiledFiles(const std::string& lineName, const std::string& trainNumber) {
+    return {lineProfileFile(lineName), scenarioTableFile(lineName, trainNumber), cellFile(lineName, trainNumber)};
+}
+
+// Every file a run of the program writes: the two sources, the three
+// documents, the compiled set.
+inline std::vector<std::string> runFiles(const std::string& lineName, const std::string& trainNumber) {
+    std::vector<std::string> all{lineSource(lineName), trainSource(lineName, trainNumber), notes(lineName, trainNumber),
+                                 slowDownOrders(lineName, trainNumber), trainSheet(lineName, trainNumber)};
+    for (std::string& name : compiledFiles(lineName, trainNumber)) all.push_back(std::move(name));
+    return all;
 }
 
 inline const std::string builtInLineName = "VELDRA PALV";

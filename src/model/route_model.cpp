@@ -5,29 +5,6 @@
 
 namespace sb {
 
-void LineProfile::recreate(std::int32_t lastMetre) {
-    if (lastMetre < 0) {
-        throw RunTimeFailure("line profile bounds 0 to " + std::to_string(lastMetre) + " are empty");
-    }
-    const std::size_t count = 2 * (static_cast<std::size_t>(lastMetre) + 1);
-    types_.assign(count, ProfileType::Empty);
-    values_.assign(count, 0.0);
-    lastMetre_ = lastMetre;
-    allocated_ = true;
-}
-
-void LineProfile::clear() {
-    types_.clear();
-    values_.clear();
-    lastMetre_ = -1;
-    allocated_ = false;
-}
-
-void LineProfile::outsideProfile(std::int64_t metre, int axis) {
-    throw RunTimeFailure("line profile element (" + std::to_string(metre) + ", " + std::to_string(axis) +
-                         ") is outside the profile");
-}
-
 std::int64_t pointCell(std::int64_t p) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(p) / 50.0 + 1.0)); }
 std::int64_t codeCell(std::int64_t p) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(p) / 50.0)); }
 std::int64_t stopCell(std::int64_t e) { return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(e) / 50.0 - 1.0)); }

@@ -12,6 +12,7 @@
 #include "model/cell_kinds.h"
 #include "model/conversions.h"
 #include "model/error_codes.h"
+#include "model/line_profile.h"
 #include "model/scenario_table.h"
 
 namespace sb {
@@ -61,67 +62,6 @@ inline constexpr std::int32_t routeTailMetres = 7000;
 inline constexpr std::int32_t cellMetres = 50;
 
 using ScenarioTable = std::array<ScenarioEntry, scenarioEntryCount>;
-
-// An element of the line profile: the three contents stay distinct because
-// the profile file writes each with its own type tag.
-enum class ProfileType : std::uint8_t { Empty, Integer, Double };
-
-struct ProfileValue {
-    ProfileType type = ProfileType::Empty;
-    double value = 0.0;  // the integer itself when type is Integer
-
-    bool operator==(const ProfileValue&) const = default;
-};
-
-// Plan-view centre line, metres 0 to profileLength on two axes. Stored as
-// two parallel arrays (type, value) to keep a 1000000 m route compact.
-class LineProfile {
-public:
-    LineProfile() = default;
-    // Recreates the profile with metres 0..lastMetre, every element Empty.
-    void recreate(std::int32_t lastMetre);
-    void clear();
-
-    bool allocated() const { return allocated_; }
-    std::int32_t lastMetre() const { return lastMetre_; }
-
-    // Checked access: a metre or axis outside the array is a run-time failure.
-    // Defined here so the per-metre loops of a long route stay inline.
-    ProfileValue at(std::int64_t metre, int axis) const {
-        const std::size_t i = index(metre, axis);
-        return ProfileValue{types_[i], values_[i]};
-    }
-    void setInteger(std::int64_t metre, int axis, std::int16_t value) {
-        const std::size_t i = index(metre, axis);
-        types_[i] = ProfileType::Integer;
-        values_[i] = value;
-    }
-    void setDouble(std::int64_t metre, int axis, double value) {
-        const std::size_t i = index(metre, axis);
-        types_[i] = ProfileType::Double;
-        values_[i] = value;
-    }
-
-    // Whole columns, axis 0 then axis 1, each metre 0..lastMetre: the order
-    // of the profile file, for the serializer.
-    const std::vector<ProfileType>& types() const { return types_; }
-    const std::vector<double>& values() const { return values_; }
-
-    bool operator==(const LineProfile&) const = default;
-
-private:
-    std::size_t index(std::int64_t metre, int axis) const {
-        if (!allocated_ || metre < 0 || metre > lastMetre_ || axis < 0 || axis > 1) outsideProfile(metre, axis);
-        return static_cast<std::size_t>(axis) * (static_cast<std::size_t>(lastMetre_) + 1) +
-               static_cast<std::size_t>(metre);
-    }
-    [[noreturn]] static void outsideProfile(std::int64_t metre, int axis);
-
-    bool allocated_ = false;
-    std::int32_t lastMetre_ = -1;
-    std::vector<ProfileType> types_;
-    std::vector<double> values_;
-};
 
 // Where the recorded error comes from, for authors' diagnostics: the source
 // file and the line where the offending row begins (0 when no row is to

@@ -9,11 +9,14 @@
 
 namespace sb::run {
 
-// The desktop layer when this build has it and a display opens (DISPLAY set
-// and the connection succeeds); nullptr otherwise, having printed nothing, so
-// the caller's console layer behaves exactly as without it.
+// The desktop layer when DISPLAY is set, the desktop module is found (beside
+// the program, or in ../lib/scenario-builder/ of an installation) and the
+// display opens; nullptr otherwise, having printed nothing, so the caller's
+// console layer behaves exactly as without it. Without a display the module
+// is not even loaded, so a console start pays nothing for the desktop.
 //
-// Its report() still writes one line to err; fatalError() writes its prompt there
+// Its report() writes one line to err and shows it in a message box with one
+// OK button, returning once the box is closed; fatalError() writes its prompt there
 // too, then shows the message box and ends the process with status 3 once the
 // box is closed.
 //

@@ -31,7 +31,8 @@ public:
     [[noreturn]] virtual void fatalError(const std::string& code) = 0;
 
     // One line about a problem the run ends on (compile error code or a
-    // run-time failure); the caller chooses the exit status.
+    // run-time failure), on standard error and, on a desktop, in a message
+    // box the user closes; the caller chooses the exit status.
     virtual void report(std::string_view line) = 0;
 };
 

@@ -1,6 +1,8 @@
 #include "run/run_sequence.h"
 
 #include <exception>
+#include <optional>
+#include <vector>
 #include <string_view>
 
 #include "driver/compile_and_write.h"
@@ -11,7 +13,9 @@
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "model/route_model.h"
-#include "files/file_store.h"
+#include "files/folder_lock.h"
+#include "files/replace_group.h"
+#include "text/text_lines.h"
 #include "builtin/line_source.h"
 #include "builtin/train_source.h"
 
@@ -64,22 +68,33 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
     // Named before each step so a failure says which one it stopped.
     std::string_view step = "starting";
     CompileOutcome outcome;
+    // One run at a time in the folder, held until the process ends.
+    std::optional<files::FolderLock> lock;
     try {
+        step = "claiming the program's folder";
+        std::vector<std::string> notices;
+        lock.emplace(driver::claimFolder(folder, names::runFiles(model.lineName, model.trainNumber), notices));
         step = "writing the line source file";
         builtin::writeLineSource(folder, model.lineName);
         step = "writing the train source file";
         builtin::writeTrainSource(folder, model.lineName, model.trainNumber);
+        // The documents each end old or new and complete; their renames
+        // reach the disk with the compiled set's first folder flush.
+        files::ReplaceGroup crewDocuments(folder, files::Atomicity::EachFile);
         step = "writing the notes";
-        documents::writeNotes(folder, model.lineName, model.trainNumber);
+        text::stageTextLines(crewDocuments, names::notes(model.lineName, model.trainNumber), documents::builtInNotes());
         step = "writing the slow-down order form";
-        documents::writeSlowDownOrders(folder, model.lineName, model.trainNumber);
+        text::stageTextLines(crewDocuments, names::slowDownOrders(model.lineName, model.trainNumber),
+                             documents::builtInSlowDownOrders());
         step = "writing the train sheet";
-        documents::writeTrainSheet(folder, model.lineName, model.trainNumber);
+        text::stageTextLines(crewDocuments, names::trainSheet(model.lineName, model.trainNumber),
+                             documents::builtInTrainSheet());
+        step = "writing the crew documents";
+        crewDocuments.commit(files::FolderFlush::Later);
         step = "compiling the scenario";
         outcome = driver::compileAndWrite(model, true, folder, folder);
-    } catch (const files::FileError& e) {
-        platform.report(failureLine(step, "", e.what()));
-        return exitstatus::runTimeFailure;
+        // No compiled set was written: the documents still need their flush.
+        if (!outcome.fatal.empty()) files::flushFolder(folder);
     } catch (const RunTimeFailure& e) {
         platform.report(failureLine(step, "run-time failure: ", e.what()));
         return exitstatus::runTimeFailure;

@@ -32,6 +32,15 @@ std::string renderTextLines(const TextLines& lines) {
     throw std::logic_error("document lines without the end marker");
 }
 
+void writeTransientTextLines(const std::string& folder, const std::string& fileName, const TextLines& lines) {
+    const std::string bytes = renderTextLines(lines);
+    files::replaceTransientFile(files::joinPath(folder, fileName), bytes);
+}
+
+void stageTextLines(files::ReplaceGroup& group, const std::string& fileName, const TextLines& lines) {
+    group.stage(fileName, renderTextLines(lines));
+}
+
 void writeTextLines(const std::string& folder, const std::string& fileName, const TextLines& lines) {
     const std::string bytes = renderTextLines(lines);
     files::replaceFile(files::joinPath(folder, fileName), bytes);

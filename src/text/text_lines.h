@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/replace_group.h"
+
 namespace sb::text {
 
 inline constexpr std::size_t textLinesCapacity = 1001;
@@ -34,5 +36,12 @@ std::string renderTextLines(const TextLines& lines);
 // Renders the document first, then replaces folder/fileName with it in one
 // durable step: a failure (thrown as files::FileError) keeps the old file.
 void writeTextLines(const std::string& folder, const std::string& fileName, const TextLines& lines);
+
+// The same for a file the run deletes again before it ends: written whole
+// and renamed into place, but not flushed to the disk.
+void writeTransientTextLines(const std::string& folder, const std::string& fileName, const TextLines& lines);
+
+// Renders the document and stages it in a group of files replaced together.
+void stageTextLines(files::ReplaceGroup& group, const std::string& fileName, const TextLines& lines);
 
 }  // namespace sb::text

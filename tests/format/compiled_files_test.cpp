@@ -90,13 +90,11 @@ TEST(CellFileTest, CellZeroComesFirstAndTheLastCellLast) {
 }
 
 TEST(LineProfileFileTest, ElementsCarryTheirTypeCodeAndGoColumnByColumn) {
-    sb::LineProfile p;
-    p.recreate(2);
-    p.setInteger(0, 0, 0);
-    p.setInteger(1, 0, -1);
-    p.setDouble(2, 0, 1.0);
-    p.setDouble(1, 1, -2.5);
-    p.setInteger(2, 1, 1);
+    using sb::ProfileType;
+    sb::ProfileElements p;
+    p.lastMetre = 2;
+    p.first = {{ProfileType::Integer, 0}, {ProfileType::Integer, -1}, {ProfileType::Double, 1.0}};
+    p.second = {{ProfileType::Empty, 0}, {ProfileType::Double, -2.5}, {ProfileType::Integer, 1}};
     const std::string expected = bytes({0x02, 0x00, 0x00, 0x00,                                      // (0, 0)
                                         0x02, 0x00, 0xFF, 0xFF,                                      // (1, 0)
                                         0x05, 0x00, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F,                    // (2, 0)
@@ -111,14 +109,8 @@ TEST(LineProfileFileTest, TheBuiltInRouteGivesTheKnownFileSize) {
     model.withProfile = 1;
     sb::allocateCells(model, 44000);
     sb::LineProfile& p = model.lineProfile;
-    p.setInteger(0, 0, 0);
-    p.setInteger(0, 1, 0);
-    p.setInteger(1, 0, 0);
-    p.setInteger(1, 1, 1);
-    for (std::int64_t m = 2; m <= 50998; ++m) {
-        p.setDouble(m, 0, 0.0);
-        p.setDouble(m, 1, static_cast<double>(m));
-    }
+    p.seed();
+    while (p.nextMetre() <= 50998) p.extend(false, 0.0);
     const std::string file = sb::format::lineProfileBytes(p);
     EXPECT_EQ(file.size(), 1019964u);
     EXPECT_EQ(file.substr(0, 8), bytes({0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00}));

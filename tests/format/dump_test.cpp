@@ -31,10 +31,10 @@ TEST(ByteDump, EachKindOfFileIsCoveredByteForByte) {
     ScenarioTable table{};
     table[85].text = "VELDRA PALV";
     table[85].intA = 610;
-    LineProfile profile;
-    profile.recreate(3);
-    profile.setInteger(1, 1, 1);
-    profile.setDouble(2, 0, 0.5);
+    ProfileElements profile;
+    profile.lastMetre = 3;
+    profile.first = {{}, {}, {ProfileType::Double, 0.5}, {}};
+    profile.second = {{}, {ProfileType::Integer, 1}, {}, {}};
 
     std::ostringstream cellDump, tableDump, profileDump;
     dumpCellFile(cellDump, cellFileBytes(cells));

@@ -58,24 +58,40 @@ TEST(RoundTrip, ATextLongerThanItsLengthFieldIsNotWritten) {
 }
 
 TEST(RoundTrip, ProfileElementsKeepTheirTypeAndEveryBitOfTheirValue) {
-    LineProfile profile;
-    profile.recreate(5);
-    profile.setInteger(0, 0, INT16_MIN);
-    profile.setInteger(1, 0, INT16_MAX);
-    profile.setDouble(2, 0, -0.0);
-    profile.setDouble(3, 0, std::numeric_limits<double>::denorm_min());
-    profile.setDouble(4, 0, 1e308);
-    profile.setInteger(0, 1, 0);
-    profile.setDouble(1, 1, 0.1);
-    profile.setDouble(2, 1, -12345.678901234567);
-    // (5, 0) and (3..5, 1) stay empty.
+    ProfileElements profile;
+    profile.lastMetre = 5;
+    profile.first = {{ProfileType::Integer, INT16_MIN},
+                     {ProfileType::Integer, INT16_MAX},
+                     {ProfileType::Double, -0.0},
+                     {ProfileType::Double, std::numeric_limits<double>::denorm_min()},
+                     {ProfileType::Double, 1e308},
+                     {}};
+    profile.second = {{ProfileType::Integer, 0}, {ProfileType::Double, 0.1}, {ProfileType::Double, -12345.678901234567},
+                      {}, {}, {}};
     const std::string bytes = lineProfileBytes(profile);
-    const LineProfile back = decodeLineProfile(bytes);
-    EXPECT_EQ(back.lastMetre(), 5);
-    EXPECT_EQ(back.types(), profile.types());
-    EXPECT_TRUE(std::signbit(back.at(2, 0).value));
+    const ProfileElements back = decodeLineProfile(bytes);
+    EXPECT_EQ(back.lastMetre, 5);
+    EXPECT_TRUE(std::signbit(back.first[2].value));
     EXPECT_EQ(back, profile);
     EXPECT_EQ(lineProfileBytes(back), bytes);
+}
+
+// The compile's profile is a recipe worked out again when written: its file
+// decodes to the very elements the recipe gives, metre by metre.
+TEST(RoundTrip, ABuiltProfileIsWrittenAsItsRecipeGivesIt) {
+    LineProfile built;
+    built.recreate(60);
+    built.seed();
+    for (int m = 2; m <= 20; ++m) built.extend(false, 0.0);
+    for (int m = 21; m <= 40; ++m) built.extend(true, -0.003);
+    for (int m = 41; m <= 55; ++m) built.extend(true, 0.001);
+    const ProfileElements back = decodeLineProfile(lineProfileBytes(built));
+    ASSERT_EQ(back.lastMetre, 60);
+    for (int m = 0; m <= 60; ++m) {
+        EXPECT_EQ(back.first[static_cast<std::size_t>(m)], built.at(m, 0)) << m;
+        EXPECT_EQ(back.second[static_cast<std::size_t>(m)], built.at(m, 1)) << m;
+    }
+    EXPECT_EQ(back.first[56].type, ProfileType::Empty);
 }
 
 TEST(RoundTrip, AProfileNeverBuiltIsAnEmptyFileAndBack) {

@@ -67,7 +67,8 @@ std::string outcomeOf(const fs::path& caseFolder) {
             sources.emplace_back();
         }
     }
-    std::vector<std::string> args{"compile", "--json", "--out", "out"};
+    // Error cases keep their compiled output, as the program writes it.
+    std::vector<std::string> args{"compile", "--json", "--write-on-error", "--out", "out"};
     if (fs::exists(caseFolder / "options.txt")) {
         for (const std::string& option : linesOf(sbtest::readFile((caseFolder / "options.txt").string()))) {
             if (!option.empty()) args.push_back(option);
@@ -79,14 +80,20 @@ std::string outcomeOf(const fs::path& caseFolder) {
 
     std::ostringstream text;
     text << "exit status: " << run.exitStatus << '\n';
-    const nlohmann::ordered_json result = nlohmann::ordered_json::parse(run.out);
-    text << "errorCode: " << result.at("errorCode") << '\n';
-    text << "errorPosition: " << result.at("errorPosition") << '\n';
-    text << "fatal: " << (result.at("fatal").is_null() ? "none" : result.at("fatal").get<std::string>()) << '\n';
+    // A compile that never ran (status 2) prints no result.
+    nlohmann::ordered_json result;
+    if (!run.out.empty()) {
+        result = nlohmann::ordered_json::parse(run.out);
+        text << "errorCode: " << result.at("errorCode") << '\n';
+        text << "errorPosition: " << result.at("errorPosition") << '\n';
+        text << "fatal: " << (result.at("fatal").is_null() ? "none" : result.at("fatal").get<std::string>()) << '\n';
+    }
     text << "stderr:\n";
     for (const std::string& line : linesOf(run.err)) text << "  " << line << '\n';
-    text << "diagnostics (JSON):\n";
-    for (const std::string& line : linesOf(result.at("diagnostics").dump(2))) text << "  " << line << '\n';
+    if (!result.is_null()) {
+        text << "diagnostics (JSON):\n";
+        for (const std::string& line : linesOf(result.at("diagnostics").dump(2))) text << "  " << line << '\n';
+    }
 
     // The compile works on copies: the sources stay exactly as they were.
     const char* sourceNames[] = {"line.txt", "train.txt"};

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -83,6 +84,25 @@ Ink inkOf(const Image& image, const Rgb& background) {
     return ink;
 }
 
+// A copy of the program in a folder of its own, with the desktop module
+// beside it as a copy of the whole build would have it.
+void installProgram(const std::string& program) {
+    fs::copy_file(SB_BUILDER_PATH, program);
+#if defined(SB_DESKTOP_MODULE_PATH)
+    const fs::path module(SB_DESKTOP_MODULE_PATH);
+    fs::copy_file(module, fs::path(program).parent_path() / module.filename());
+#endif
+}
+
+// What installProgram puts in the folder.
+std::set<std::string> programFiles(std::set<std::string> more = {}) {
+    more.insert("scenario-builder");
+#if defined(SB_DESKTOP_MODULE_PATH)
+    more.insert(fs::path(SB_DESKTOP_MODULE_PATH).filename().string());
+#endif
+    return more;
+}
+
 // Long enough for the test to find and capture the window before the
 // program's first file, short enough to keep the test quick.
 constexpr auto hold = 5s;
@@ -95,7 +115,7 @@ TEST(DesktopStatusWindow, IsPaintedBeforeAnyFileIsWrittenAndGoneWhenTheRunEnds) 
     sbtest::TempFolder programFolder;
     sbtest::TempFolder elsewhere;
     const std::string program = programFolder.file("scenario-builder");
-    fs::copy_file(SB_BUILDER_PATH, program);
+    installProgram(program);
 
     const auto holdMs = std::chrono::duration_cast<std::chrono::milliseconds>(hold).count();
     const auto env = withLibraryLeaksExcused({{"SB_TEST_HOLD_WINDOW_MS", std::to_string(holdMs)}});
@@ -112,7 +132,7 @@ TEST(DesktopStatusWindow, IsPaintedBeforeAnyFileIsWrittenAndGoneWhenTheRunEnds) 
     const Image shot = screenshot(display, form, elsewhere.file("form1.ppm"));
     const std::set<std::string> filesWhileShown = entriesOf(programFolder.path());
     ASSERT_LT(Clock::now() - found, hold - lookingTime) << "too slow to look at the window within the hold";
-    EXPECT_EQ(filesWhileShown, std::set<std::string>{"scenario-builder"}) << "the work started before the look";
+    EXPECT_EQ(filesWhileShown, programFiles()) << "the work started before the look";
 
     ASSERT_EQ(shot.width, formWidth);
     ASSERT_EQ(shot.height, formHeight);
@@ -133,8 +153,7 @@ TEST(DesktopStatusWindow, IsPaintedBeforeAnyFileIsWrittenAndGoneWhenTheRunEnds) 
     EXPECT_EQ(run.exitStatus(), 0);
     EXPECT_EQ(run.err(), "") << "the window stands in for the console's status line";
     EXPECT_EQ(entriesOf(programFolder.path()),
-              (std::set<std::string>{"scenario-builder", notes, slowDownOrders, trainSheet, lineProfile, scenarioTable,
-                                     cells}));
+              programFiles({notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells}));
     EXPECT_EQ(display.findWindow("^Form1$"), "") << "the window outlived the program";
 }
 
@@ -169,12 +188,40 @@ TEST(DesktopFatalError, WaitsForOkThenEndsWithStatusThree) {
     EXPECT_EQ(display.findWindow("^Form1$"), "");
 }
 
+// A failed run ends with its line in a box the user closes: a desktop user
+// has no console to read standard error on.
+TEST(DesktopFailure, ShowsTheFailureLineAndWaitsForOkThenEndsWithStatusTwo) {
+    if (const auto why = whyNoDesktop()) GTEST_SKIP() << *why;
+    VirtualDisplay display;
+    sbtest::TempFolder programFolder;
+    const std::string program = programFolder.file("scenario-builder");
+    installProgram(program);
+    fs::create_directory(programFolder.file(notes));  // nothing replaces a folder with a file
+
+    Process run({program}, display.clientEnvironment(withLibraryLeaksExcused({})), programFolder.path());
+    std::string box;
+    pollUntil([&] { return !(box = display.findWindow("^scenario-builder$")).empty() || !run.running(); });
+    ASSERT_FALSE(box.empty()) << "no message box; status " << run.exitStatus() << ", stderr: " << run.err()
+                              << display.log();
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(run.running()) << "ended without OK, status " << run.exitStatus();
+    const Image shot = screenshot(display, box, programFolder.file("box.ppm"));
+    EXPECT_GT(std::count_if(shot.pixels.begin(), shot.pixels.end(), isDark), 100) << "the line is not painted";
+
+    ASSERT_TRUE(display.pressKey(box, "Return"));
+    ASSERT_TRUE(run.waitFor(patience)) << "OK did not end the program";
+    EXPECT_EQ(run.exitStatus(), 2);
+    EXPECT_NE(run.err().find("writing the crew documents failed"), std::string::npos) << run.err();
+    EXPECT_NE(run.err().find(notes), std::string::npos) << run.err();
+    EXPECT_EQ(display.findWindow("^scenario-builder$"), "");
+}
+
 // Runs everywhere: no X server is needed to fail to reach one. "unix:" keeps
 // the client to local sockets; a bare ":N" would also try a TCP port.
 TEST(DesktopFallback, ADisplayThatDoesNotOpenLeavesTheConsoleAsItIs) {
     sbtest::TempFolder programFolder;
     const std::string program = programFolder.file("scenario-builder");
-    fs::copy_file(SB_BUILDER_PATH, program);
+    installProgram(program);
     Process run({program}, environmentWith({{"DISPLAY", "unix:65432"}}), programFolder.path());
     ASSERT_TRUE(run.waitFor(patience));
     EXPECT_EQ(run.exitStatus(), 0);

@@ -119,6 +119,40 @@ TEST(EndToEnd, CompiledFilesMatchTheBuiltInGoldenHashes) {
     }
 }
 
+// New files are created as any program creates them: 0666 less the umask.
+TEST(EndToEnd, OutputsFollowTheUmask) {
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    const mode_t before = ::umask(077);
+    const Finished run = runProgram(program.path(), elsewhere.path());
+    ::umask(before);
+    expectCleanRun(run);
+    for (const std::string& name : {notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells}) {
+        EXPECT_EQ(fs::status(program.file(name)).permissions(), fs::perms::owner_read | fs::perms::owner_write) << name;
+    }
+}
+
+// A killed run's temporary files and half-done replacement are dealt with by
+// the next run, which leaves exactly the documented files.
+TEST(EndToEnd, TheNextRunCleansUpAfterAKilledOne) {
+    InstalledProgram program;
+    sbtest::TempFolder elsewhere;
+    expectCleanRun(runProgram(program.path(), elsewhere.path()));
+    const std::string cellBytes = sbtest::readFile(program.file(cells));
+    // As a run killed mid-commit leaves it: a temporary file of ours, the new
+    // cell file staged, the journal naming it, and someone else's file.
+    sbtest::writeFile(program.file("." + notes + ".tmp-a1B2c3"), "half a document");
+    sbtest::writeFile(program.file("." + cells + ".tmp-Zz9Yy8"), "staged cells");
+    sbtest::writeFile(program.file("." + cells + ".old-Zz9Yy8"), "old cells");
+    sbtest::writeFile(program.file(".scenario-replace.forward-Zz9Yy8"), "");
+    sbtest::writeFile(program.file(".notes.tmp-a1B2c3.keep"), "not ours");
+    expectCleanRun(runProgram(program.path(), elsewhere.path()));
+    std::set<std::string> expected{"scenario-builder", notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells,
+                                   ".notes.tmp-a1B2c3.keep"};
+    EXPECT_EQ(entriesOf(program.folder.path()), expected);
+    EXPECT_EQ(sbtest::readFile(program.file(cells)), cellBytes);
+}
+
 void expectRunTimeFailure(const Finished& run, const std::string& named) {
     EXPECT_EQ(run.exitStatus, 2);
     const std::string status = "Attendere\n";

@@ -80,6 +80,7 @@ Finished runProcess(const std::string& program, const std::vector<std::string>& 
     }
     Finished finished;
     if (WIFEXITED(status)) finished.exitStatus = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) finished.termSignal = WTERMSIG(status);
     finished.out = readFile(outPath);
     finished.err = readFile(errPath);
     return finished;

@@ -27,9 +27,11 @@ void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
 
 // What a finished child process left: its exit status (-1 when it did not
-// exit normally) and everything it wrote on stdout and stderr.
+// exit normally), the signal that ended it (0 when it exited) and everything
+// it wrote on stdout and stderr.
 struct Finished {
     int exitStatus = -1;
+    int termSignal = 0;
     std::string out;
     std::string err;
 };

@@ -122,6 +122,8 @@ TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
         {"check", "--out", "out", "line.txt", "train.txt"},
         {"check", "--line-name", "", "line.txt", "train.txt"},
         {"check", "--train-number", "a/b", "line.txt", "train.txt"},
+        {"check", "missing.txt", "train.txt"},
+        {"check", "line.txt", "missing.txt"},
         {"check", "a folder", "train.txt"},
         {"check", "line.txt", "a folder"},
     };

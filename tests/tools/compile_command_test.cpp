@@ -100,10 +100,6 @@ TEST(CompileCommand, ExitStatusJsonAndFilesFollowTheOutcome) {
         {"kilometre post not a multiple of 50",
          replaced(builtInLine, "chilometrica uno,    0,    0,", "chilometrica uno,    0,    75,"), builtInTrain, 1, 2,
          0, nullptr, "line.txt:3:40: error: kilometre-post set one value 75 m must be a multiple of 50 m (code 2)"},
-        {"missing line source", std::nullopt, builtInTrain, 1, 101, 0, nullptr,
-         "line.txt: error: the line source file does not exist (code 101)"},
-        {"missing train source", builtInLine, std::nullopt, 1, 25, 0, nullptr,
-         "train.txt: error: the train source file does not exist (code 25)"},
         {"code point with a value in cell 1", builtInLine, withRow(builtInTrain, "abbattimento, 50, 5"), 3, 0, 0,
          "1250",
          "train.txt:54:15: error: Errore n. 1250: the code point at 50 m lies in cell 1, whose first value holds a "
@@ -143,8 +139,18 @@ TEST(CompileCommand, ExitStatusJsonAndFilesFollowTheOutcome) {
             continue;
         }
         EXPECT_TRUE(result["fatal"].is_null());
-        // Exit 0 and 1 both leave the three compiled files.
-        EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
+        if (!c.error) {
+            EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
+            continue;
+        }
+        // A compile with an error code writes nothing, unless asked to.
+        EXPECT_EQ(entriesOf(w.folder.file("out")), std::set<std::string>{});
+        EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1),
+                  "scenario-tool: no compiled file written (the compile recorded error " + std::to_string(c.errorCode) +
+                      "; --write-on-error writes them anyway)\n");
+        const Finished forced = w.compile({"--write-on-error", "--out", "forced"});
+        EXPECT_EQ(forced.exitStatus, 1);
+        EXPECT_EQ(entriesOf(w.folder.file("forced")), allCompiled);
     }
 }
 
@@ -163,6 +169,49 @@ TEST(CompileCommand, WarningsLeaveTheFilesAndWerrorMakesThemFail) {
             << run.err;
         EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
     }
+}
+
+// A source that is missing or cannot be read stops the tool before anything
+// is written: status 2, one line naming the path and the cause, no result.
+TEST(CompileCommand, AnUnreadableSourceIsAnInputFailure) {
+    const struct {
+        const char* name;
+        std::optional<std::string> line;
+        std::optional<std::string> train;
+        const char* named;
+    } cases[] = {
+        {"missing line source", std::nullopt, builtInTrain, "\"line.txt\": No such file or directory"},
+        {"missing train source", builtInLine, std::nullopt, "\"train.txt\": No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Workspace w;
+        w.line = c.line;
+        w.train = c.train;
+        const Finished run = w.compile({"--json", "--write-on-error", "--out", "out"});
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        EXPECT_FALSE(fs::exists(w.folder.file("out")));
+    }
+}
+
+// Texts of the sources are single-byte Windows-1252, file names whatever the
+// system gives: the JSON stays valid and shows both as they are meant.
+TEST(CompileCommand, JsonStaysValidAndReadableForSingleByteTexts) {
+    sbtest::TempFolder folder;
+    const std::string line = "lin\xE9" "a.txt";  // not UTF-8
+    sbtest::writeFile(folder.file(line), builtInLine);
+    sbtest::writeFile(folder.file("train.txt"), withRow(builtInTrain, "numero vetture, tr\xE8"));
+    const Finished run = runTool({"compile", "--json", "--out", "out", line, "train.txt"}, folder.path());
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    const nlohmann::json result = nlohmann::json::parse(run.out);  // throws on invalid JSON
+    EXPECT_EQ(result["errorCode"], 25);
+    const nlohmann::json& error = result["diagnostics"].back();
+    EXPECT_NE(error["message"].get<std::string>().find("\"tr\xC3\xA8\""), std::string::npos) << error;
+    EXPECT_EQ(error["file"], "train.txt");
+    EXPECT_EQ(run.err.find("\xE8"), std::string::npos) << "stderr is UTF-8 too";
 }
 
 TEST(CompileCommand, WithoutJsonStdoutStaysEmpty) {
@@ -226,7 +275,7 @@ TEST(CompileCommand, DiagnosticsNameTheAuthorsPathTheRowAndTheField) {
         sbtest::writeFile(folder.file("in put/my line.txt"), c.line);
         sbtest::writeFile(folder.file("in put/my train.txt"), c.train);
         const Finished run =
-            runTool({"compile", "--json", "--out", "out", "in put/my line.txt", "in put/my train.txt"}, folder.path());
+            runTool({"compile", "--json", "--write-on-error", "--out", "out", "in put/my line.txt", "in put/my train.txt"}, folder.path());
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(firstErrorLine(run.err), c.error);
         // The compile's own names of the sources never show.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tools/diagnostic.h"
+#include "tools/display_text.h"
 #include "tools/keyword_suggestions.h"
 
 namespace {
@@ -135,7 +136,7 @@ TEST(Diagnostic, Utf8IsToldFromOtherBytes) {
         {"\xf0\x9f\x9a\x82", true}, {"\xe0", false}, {"\xc3", false},         {"\xc0\xaf", false},
         {"\xed\xa0\x80", false},    {"\xf4\x90\x80\x80", false},              {"\xe0\x80\xaf", false},
     };
-    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(sb::tool::isUtf8(bytes), utf8) << bytes;
+    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(sb::tool::isValidUtf8(bytes), utf8) << bytes;
 }
 
 TEST(KeywordSuggestions, EditDistanceCountsSwapsOfNeighboursAsOne) {

@@ -2,6 +2,9 @@
 // compiled file, and files whose length does not fit their layout.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <bit>
 #include <cstdint>
 #include <filesystem>
@@ -174,6 +177,26 @@ TEST_F(InspectCommand, BytesRangeLimitsTheDumpToThoseRecords) {
     }
 }
 
+// Only what a compiled file can be is read: anything else is refused at
+// once, without waiting on a pipe or reading a device without end.
+TEST_F(InspectCommand, RefusesWhatCannotBeACompiledFile) {
+    sbtest::TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.file("pipe.sim").c_str(), 0600), 0);
+    ::symlink("/dev/zero", folder.file("zero.dat").c_str());
+    sbtest::writeFile(folder.file("big_linea.dat"), std::string(20140021, '\0'));
+    for (const char* name : {"pipe.sim", "zero.dat", "big_linea.dat"}) {
+        SCOPED_TRACE(name);
+        for (const char* option : {"--json", "--bytes", ""}) {
+            std::vector<std::string> args{"inspect", name};
+            if (*option) args.insert(args.begin() + 1, option);
+            const Finished run = runTool(args, folder.path());
+            EXPECT_EQ(run.exitStatus, 2);
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
+        }
+    }
+}
+
 // Re-encoding the JSON by the byte layouts must give the file back: every
 // record and every field is there, in its width and order.
 void put(std::string& out, std::uint64_t v, int width) {
@@ -334,7 +357,7 @@ TEST(InspectCompiledFiles, EveryFileACompileWritesCanBeRead) {
         sbtest::TempFolder folder;
         sbtest::writeFile(folder.file("line.txt"), c.line);
         sbtest::writeFile(folder.file("train.txt"), c.train);
-        ASSERT_EQ(runTool({"compile", "line.txt", "train.txt"}, folder.path()).exitStatus, 1);
+        ASSERT_EQ(runTool({"compile", "--write-on-error", "line.txt", "train.txt"}, folder.path()).exitStatus, 1);
         for (const std::string& name : {lineProfileName, scenarioTableName, cellFileName}) {
             for (const bool json : {false, true}) {
                 std::vector<std::string> args{"inspect"};

@@ -123,6 +123,20 @@ std::uint8_t FieldReader::readByte() { return toByte(readNumber(NumberWidth::Byt
 bool parseDecimal(std::string_view text, double& value) {
     std::size_t i = 0;
     const std::size_t n = text.size();
+    // Most fields are whole numbers: up to 15 digits they are exact as
+    // doubles, with nothing to round.
+    {
+        const std::size_t first = n > 0 && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+        if (n > first && n - first <= 15) {
+            std::int64_t whole = 0;
+            std::size_t k = first;
+            while (k < n && isDigit(text[k])) whole = whole * 10 + (text[k++] - '0');
+            if (k == n) {
+                value = text[0] == '-' ? -static_cast<double>(whole) : static_cast<double>(whole);
+                return true;
+            }
+        }
+    }
     bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';

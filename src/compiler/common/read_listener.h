@@ -68,9 +68,8 @@ public:
     // the row it is reading, or after the last row.
     virtual void errorRecorded(std::int32_t /*code*/, std::optional<std::int32_t> /*position*/) {}
     virtual void stage(ReadStage) {}
-    // The failure handler caught a run-time failure (what it says), or a
-    // source file that could not be read.
-    virtual void failed(std::string_view /*what*/, bool /*sourceUnreadable*/) {}
+    // The failure handler caught a run-time failure; what it says.
+    virtual void failed(std::string_view /*what*/) {}
 };
 
 }  // namespace sb

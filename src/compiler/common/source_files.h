@@ -20,9 +20,12 @@ public:
 class SourceFiles {
 public:
     virtual ~SourceFiles() = default;
+    // False only for a file that is not there; throws SourceFileError when
+    // the system cannot tell.
     virtual bool exists(const std::string& name) const = 0;
-    // Throws SourceFileError when the file cannot be read.
-    virtual std::string read(const std::string& name) const = 0;
+    // The file's whole content, read once by the compile; throws
+    // SourceFileError when the file cannot be read.
+    virtual std::string read(const std::string& name) = 0;
     // Deletes the file when it exists; throws SourceFileError when it cannot.
     virtual void remove(const std::string& name) = 0;
 };
@@ -32,10 +35,12 @@ public:
     std::map<std::string, std::string> files;
 
     bool exists(const std::string& name) const override { return files.count(name) != 0; }
-    std::string read(const std::string& name) const override {
+    // Hands the content over rather than copying it: the compile reads
+    // each source once (and deletes it afterwards).
+    std::string read(const std::string& name) override {
         const auto it = files.find(name);
         if (it == files.end()) throw SourceFileError("cannot open \"" + name + "\": no such file");
-        return it->second;
+        return std::move(it->second);
     }
     void remove(const std::string& name) override { files.erase(name); }
 };

@@ -25,7 +25,6 @@ public:
         model_.mountainCount = 0;
         model_.nextBoardEntry = firstBoardEntry;
         cursors_.gradientCursor = 0;
-        cursors_.profileCursor = 2;
         if (model_.withProfile) seedProfile(model_);
         return readFeatures();
     }
@@ -133,7 +132,7 @@ private:
                 if (!fitsCells(model_, start)) return outsideCells(start);
                 const auto turnRate = curveTurnRate(field);
                 if (!turnRate) return abandon(error::badCurve);
-                if (recordCurve(model_, cursors_, start, length, *turnRate) == CurveResult::PastLimit) {
+                if (recordCurve(model_, start, length, *turnRate) == CurveResult::PastLimit) {
                     return abandon(error::badCurve);
                 }
             }
@@ -174,7 +173,7 @@ LinePassEnd readLineFile(RouteModel& model, FieldReader& reader, LineCursors& cu
 
 void finishLineFile(RouteModel& model, LineCursors& cursors) {
     fillGradientTail(model, cursors);
-    if (model.withProfile) fillProfileTail(model, cursors);
+    if (model.withProfile) fillProfileTail(model);
 }
 
 }  // namespace sb

@@ -1,5 +1,7 @@
 #include "compiler/line/profile.h"
 
+#include <algorithm>
+
 #include "compiler/common/step_fill.h"
 
 namespace sb {
@@ -11,28 +13,6 @@ constexpr std::int32_t profileLimit = 1000000;
 // A cell's gradient byte is the gradient plus 100 (32-bit arithmetic), low 8 bits.
 auto gradientWriter(std::int32_t gradient) {
     return [gradient](RouteCell& cell) { cell.gradient = low8(addLong(gradient, 100)); };
-}
-
-// Extends the profile by one metre; false when the profile has no element
-// left (a curve reaching past its end stops at the last element).
-bool extendProfile(RouteModel& model, LineCursors& cursors, bool turning, double c) {
-    const std::int64_t k = cursors.profileCursor;
-    LineProfile& p = model.lineProfile;
-    if (k > p.lastMetre()) return false;
-    const double x1 = p.at(k - 1, 0).value;
-    const double y1 = p.at(k - 1, 1).value;
-    const double dx = x1 - p.at(k - 2, 0).value;
-    const double dy = y1 - p.at(k - 2, 1).value;
-    if (turning) {
-        // Both components use the old step; the step is not renormalised.
-        p.setDouble(k, 0, x1 + (dy * c + dx));
-        p.setDouble(k, 1, y1 + (dy - dx * c));
-    } else {
-        p.setDouble(k, 0, x1 + dx);
-        p.setDouble(k, 1, y1 + dy);
-    }
-    cursors.profileCursor = static_cast<std::int32_t>(k + 1);
-    return true;
 }
 
 }  // namespace
@@ -62,31 +42,24 @@ std::optional<double> curveTurnRate(std::string_view keyword) {
     return std::nullopt;
 }
 
-void seedProfile(RouteModel& model) {
-    // The line starts at the origin; its first step is one metre along the second axis.
-    model.lineProfile.setInteger(0, 0, 0);
-    model.lineProfile.setInteger(0, 1, 0);
-    model.lineProfile.setInteger(1, 0, 0);
-    model.lineProfile.setInteger(1, 1, 1);
-}
+void seedProfile(RouteModel& model) { model.lineProfile.seed(); }
 
-CurveResult recordCurve(RouteModel& model, LineCursors& cursors, std::int32_t start, std::int32_t length, double turnRate) {
-    while (cursors.profileCursor <= start) {
-        if (!extendProfile(model, cursors, false, 0.0)) break;
-        if (cursors.profileCursor > profileLimit) return CurveResult::PastLimit;
-    }
-    const std::int32_t end = addLong(start, length);
-    while (cursors.profileCursor <= end) {
-        if (!extendProfile(model, cursors, true, turnRate)) break;
-        if (cursors.profileCursor > profileLimit) return CurveResult::PastLimit;
-    }
+CurveResult recordCurve(RouteModel& model, std::int32_t start, std::int32_t length, double turnRate) {
+    LineProfile& profile = model.lineProfile;
+    // Metres up to `through`, straight or turned; the profile stops at its
+    // last metre (a curve reaching past it stops there), and passing metre
+    // 1000000 ends the row as soon as it happens.
+    const auto runThrough = [&](std::int64_t through, bool turning, double rate) {
+        profile.extendThrough(std::min<std::int64_t>(through, profileLimit), turning, rate);
+        return profile.nextMetre() > profileLimit;
+    };
+    if (runThrough(start, false, 0.0)) return CurveResult::PastLimit;
+    if (runThrough(addLong(start, length), true, turnRate)) return CurveResult::PastLimit;
     return CurveResult::Done;
 }
 
-void fillProfileTail(RouteModel& model, LineCursors& cursors) {
-    while (cursors.profileCursor <= static_cast<std::int64_t>(model.profileLength) - 2) {
-        if (!extendProfile(model, cursors, false, 0.0)) break;
-    }
+void fillProfileTail(RouteModel& model) {
+    model.lineProfile.extendThrough(static_cast<std::int64_t>(model.profileLength) - 2, false, 0.0);
 }
 
 }  // namespace sb

@@ -10,10 +10,10 @@
 namespace sb {
 
 // Cursors of the line pass that persist from row to row.
+// (The profile keeps its own cursor: LineProfile::nextMetre.)
 struct LineCursors {
     std::int64_t gradientCursor = 0;
     std::int32_t pendingGradient = 0;
-    std::int32_t profileCursor = 2;
 };
 
 // A gradient row at a metre position (already range-tested): fills the cells from the
@@ -29,7 +29,7 @@ void seedProfile(RouteModel& model);
 enum class CurveResult { Done, PastLimit };
 // Straight up to metre start, then turned up to start + length. PastLimit
 // when the profile passes metre 1000000.
-CurveResult recordCurve(RouteModel& model, LineCursors& cursors, std::int32_t start, std::int32_t length, double turnRate);
-void fillProfileTail(RouteModel& model, LineCursors& cursors);
+CurveResult recordCurve(RouteModel& model, std::int32_t start, std::int32_t length, double turnRate);
+void fillProfileTail(RouteModel& model);
 
 }  // namespace sb

@@ -41,7 +41,7 @@ public:
     void stage(ReadStage stage) override {
         events.push_back(stage == ReadStage::LineTails ? "line tails" : "train completion");
     }
-    void failed(std::string_view, bool unreadable) override { events.push_back(unreadable ? "unreadable" : "failure"); }
+    void failed(std::string_view) override { events.push_back("failure"); }
 };
 
 TEST(ReadListener, FieldsAreReportedWithLineColumnAndLength) {

@@ -65,8 +65,13 @@ const TrainErrorCase kTrainErrors[] = {
      25, 0, false},
     {"line speed of 1280 km/h", kLine, T("velocita, 0, 1280\r\n"), 25, 0, false},
     {"empty train file", kLine, "", 25, 0, false},
-    {"missing train file", kLine, std::nullopt, 25, 0, false},
 };
+
+// A source that cannot be opened is no fault of the data: it leaves the
+// compile as a SourceFileError instead of becoming errorCode 25.
+TEST(TrainPassTest, AMissingTrainFileIsNotADataError) {
+    EXPECT_THROW(Compiled(lineSource(), std::nullopt), sb::SourceFileError);
+}
 
 TEST(TrainPassTest, EachErrorSetsItsCodeAndPositionAndDeletesBothFiles) {
     for (const TrainErrorCase& c : kTrainErrors) {

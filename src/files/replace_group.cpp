@@ -1,0 +1,237 @@
+#include "files/replace_group.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <map>
+#include <memory>
+#include <set>
+
+#include "files/file_store.h"
+#include "files/posix_io.h"
+
+namespace sb::files {
+
+namespace {
+
+std::string staged(const std::string& name, const std::string& token) { return "." + name + ".tmp-" + token; }
+std::string backup(const std::string& name, const std::string& token) { return "." + name + ".old-" + token; }
+std::string none(const std::string& name, const std::string& token) { return "." + name + ".none-" + token; }
+
+// What a folder holds of one replacement, read back from the names.
+struct Replacement {
+    std::set<std::string> staged;   // targets whose new file is not in place yet
+    std::set<std::string> backups;  // targets whose old file has a second name
+    std::set<std::string> nones;    // targets that had no old file
+};
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+std::vector<std::string> entriesOf(const std::string& folder) {
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) throw FileError(io::describe("cannot list folder", folder, errno));
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir.get())) names.emplace_back(entry->d_name);
+    return names;
+}
+
+// ".<name>.<kind>-<token>" gives name, or nothing.
+bool targetOf(const std::string& entry, std::string_view kind, const std::string& token, std::string& name) {
+    const std::string tail = "." + std::string(kind) + "-" + token;
+    if (entry.size() <= tail.size() + 1 || entry[0] != '.' || entry.compare(entry.size() - tail.size(), tail.size(), tail) != 0) {
+        return false;
+    }
+    name = entry.substr(1, entry.size() - tail.size() - 1);
+    return true;
+}
+
+Replacement readReplacement(const std::vector<std::string>& entries, const std::string& token) {
+    Replacement r;
+    std::string name;
+    for (const std::string& entry : entries) {
+        if (targetOf(entry, "tmp", token, name)) r.staged.insert(name);
+        if (targetOf(entry, "old", token, name)) r.backups.insert(name);
+        if (targetOf(entry, "none", token, name)) r.nones.insert(name);
+    }
+    return r;
+}
+
+// Puts every staged file in place; what is already in place stays.
+void rollForward(const std::string& folder, const Replacement& r, const std::string& token) {
+    for (const std::string& name : r.staged) {
+        const std::string target = joinPath(folder, name);
+        io::renameChecked(joinPath(folder, staged(name, token)), target, target);
+    }
+}
+
+// Puts every old file back, and removes the new files that had no old one.
+// Renaming a backup onto its own target (not yet replaced) does nothing, so
+// this can be repeated.
+void rollBack(const std::string& folder, const Replacement& r, const std::string& token) {
+    for (const std::string& name : r.backups) {
+        const std::string target = joinPath(folder, name);
+        io::renameChecked(joinPath(folder, backup(name, token)), target, target);
+    }
+    for (const std::string& name : r.nones) {
+        if (!r.staged.count(name)) io::unlinkIfThere(joinPath(folder, name));  // the new file went in where none was
+    }
+}
+
+void removeRecord(const std::string& folder, const std::vector<std::string>& entries, const std::string& token) {
+    std::string name;
+    for (const std::string& entry : entries) {
+        if (targetOf(entry, "tmp", token, name) || targetOf(entry, "old", token, name) ||
+            targetOf(entry, "none", token, name)) {
+            io::unlinkIfThere(joinPath(folder, entry));
+        }
+    }
+}
+
+}  // namespace
+
+void flushFolder(const std::string& folder) { io::flushFolder(folder); }
+
+ReplaceGroup::ReplaceGroup(std::string folder, Atomicity atomicity)
+    : folder_(std::move(folder)), atomicity_(atomicity), token_(io::randomToken()) {}
+
+ReplaceGroup::~ReplaceGroup() { discardStaged(); }
+
+void ReplaceGroup::discardStaged() {
+    for (const std::string& name : staged_) ::unlink(joinPath(folder_, staged(name, token_)).c_str());
+    staged_.clear();
+}
+
+void ReplaceGroup::stage(const std::string& name, std::string_view content) {
+    stage(name, [content](const Write& write) { write(content); });
+}
+
+void ReplaceGroup::stage(const std::string& name, const std::function<void(const Write&)>& produce) {
+    io::writeNew(folder_, staged(name, token_), produce, true);
+    staged_.push_back(name);
+}
+
+void ReplaceGroup::commit(FolderFlush flush) {
+    if (atomicity_ == Atomicity::EachFile) {
+        // Each file is old or new on its own; one folder flush for all.
+        try {
+            for (const std::string& name : staged_) {
+                const std::string target = joinPath(folder_, name);
+                io::renameChecked(joinPath(folder_, staged(name, token_)), target, target);
+            }
+        } catch (...) {
+            discardStaged();
+            throw;
+        }
+        staged_.clear();
+        if (flush == FolderFlush::Now) io::flushFolder(folder_);
+        return;
+    }
+
+    // Second names for the old files, and a note for each target that has
+    // none, before anything moves; then the marker makes it a record.
+    Replacement r;
+    r.staged.insert(staged_.begin(), staged_.end());
+    const std::string forward = joinPath(folder_, std::string(forwardMarker) + token_);
+    const auto nothing = [](const Write&) {};
+    try {
+        for (const std::string& name : staged_) {
+            // A folder in a target's place has no second name; its rename fails below.
+            if (io::presentFile(joinPath(folder_, name))) {
+                const std::string target = joinPath(folder_, name);
+                const std::string second = joinPath(folder_, backup(name, token_));
+                if (::link(target.c_str(), second.c_str()) != 0) {
+                    throw FileError(io::describe("cannot keep the old copy of", target, errno));
+                }
+                r.backups.insert(name);
+            } else {
+                io::writeNew(folder_, none(name, token_), nothing, false);
+                r.nones.insert(name);
+            }
+        }
+        io::writeNew(folder_, std::string(forwardMarker) + token_, nothing, false);
+        io::flushFolder(folder_);
+    } catch (...) {
+        ::unlink(forward.c_str());
+        for (const std::string& name : r.backups) ::unlink(joinPath(folder_, backup(name, token_)).c_str());
+        for (const std::string& name : r.nones) ::unlink(joinPath(folder_, none(name, token_)).c_str());
+        discardStaged();
+        throw;
+    }
+
+    try {
+        for (const std::string& name : staged_) {
+            const std::string target = joinPath(folder_, name);
+            io::renameChecked(joinPath(folder_, staged(name, token_)), target, target);
+            r.staged.erase(name);
+        }
+        io::flushFolder(folder_);
+    } catch (const FileError& failure) {
+        // Turn the record round first, so that a kill while undoing is
+        // undone too; if even that fails, the next run finishes forward.
+        const std::string undo = joinPath(folder_, std::string(undoMarker) + token_);
+        try {
+            io::renameChecked(forward, undo, undo);
+            io::flushFolder(folder_);
+            rollBack(folder_, r, token_);
+            io::flushFolder(folder_);
+            removeRecord(folder_, entriesOf(folder_), token_);
+            io::unlinkIfThere(undo);
+        } catch (const FileError&) {
+            // the record stays for the next run to finish
+        }
+        staged_.clear();
+        throw failure;
+    }
+    staged_.clear();
+    // Done and flushed; a marker that outlives a crash here is a no-op forward.
+    io::unlinkIfThere(forward);
+    for (const std::string& name : r.backups) io::unlinkIfThere(joinPath(folder_, backup(name, token_)));
+    for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder_, none(name, token_)));
+}
+
+std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames) {
+    std::vector<std::string> done;
+    std::vector<std::string> entries = entriesOf(folder);
+    for (const std::string& entry : entries) {
+        const bool isForward = entry.rfind(forwardMarker, 0) == 0;
+        const bool isUndo = entry.rfind(undoMarker, 0) == 0;
+        if (!isForward && !isUndo) continue;
+        const std::string token = entry.substr((isForward ? forwardMarker : undoMarker).size());
+        const Replacement r = readReplacement(entries, token);
+        if (isForward) {
+            rollForward(folder, r, token);
+        } else {
+            rollBack(folder, r, token);
+        }
+        io::flushFolder(folder);
+        removeRecord(folder, entries, token);
+        io::unlinkIfThere(joinPath(folder, entry));
+        io::flushFolder(folder);
+        done.push_back(std::string(isForward ? "finished" : "undid") + " the replacement of " +
+                       std::to_string(r.staged.size() + r.backups.size() + r.nones.size()) +
+                       " file(s) that an interrupted run left in \"" + folder + "\"");
+    }
+
+    if (!done.empty()) entries = entriesOf(folder);
+    std::size_t removed = 0;
+    for (const std::string& entry : entries) {
+        for (const std::string& own : ownNames) {
+            if (isOwnLeftover(entry, own)) {
+                io::unlinkIfThere(joinPath(folder, entry));
+                ++removed;
+                break;
+            }
+        }
+    }
+    if (removed > 0) {
+        done.push_back("removed " + std::to_string(removed) + " temporary file(s) an interrupted run left in \"" +
+                       folder + "\"");
+    }
+    return done;
+}
+
+}  // namespace sb::files

@@ -1,0 +1,78 @@
+// A group of files in one folder replaced together.
+//
+// With Atomicity::AllOrNothing (the compiled set) the folder ends holding
+// the complete old set or the complete new set, whatever fails and even
+// when the process is killed midway. Every file of one replacement carries
+// the same six-letter token T, so the folder itself is the record:
+//   1. each new file is written to ".<name>.tmp-T" and flushed;
+//   2. each old file gets a second name, a hard link ".<name>.old-T"; a
+//      target with no old file gets an empty ".<name>.none-T";
+//   3. the empty marker ".scenario-replace.forward-T" is created and the
+//      folder flushed: from here on the replacement is recoverable;
+//   4. the staged files are renamed over the targets, the folder flushed;
+//   5. the marker, the backups and the ".none" files are removed.
+// A failure in step 4 renames the marker to ".scenario-replace.undo-T"
+// (flushed), puts the backups back and deletes the new files that had no
+// old one. A run killed in steps 3 to 5 leaves the marker, and
+// recoverFolder() at the start of the next run finishes the replacement
+// ("forward": rename what is still staged) or the undoing ("undo"). Before
+// step 3 nothing has been renamed.
+//
+// With Atomicity::EachFile (the documents) each file ends old or new and
+// complete on its own; the folder is flushed once for the group, or left to
+// a later flush (FolderFlush::Later) such as the next AllOrNothing commit's.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sb::files {
+
+enum class Atomicity { EachFile, AllOrNothing };
+enum class FolderFlush { Now, Later };
+
+class ReplaceGroup {
+public:
+    ReplaceGroup(std::string folder, Atomicity atomicity);
+    ReplaceGroup(const ReplaceGroup&) = delete;
+    ReplaceGroup& operator=(const ReplaceGroup&) = delete;
+    // Staged files not committed are removed.
+    ~ReplaceGroup();
+
+    // Writes the new content of folder/name to a staged file and flushes it.
+    void stage(const std::string& name, std::string_view content);
+    // The same, the content handed over piece by piece: produce(write) calls
+    // write with each piece in order, so a large file never sits in memory.
+    using Write = std::function<void(std::string_view)>;
+    void stage(const std::string& name, const std::function<void(const Write&)>& produce);
+
+    // Puts every staged file in place; throws FileError, naming the file and
+    // the cause, after undoing what it did when it fails. An AllOrNothing
+    // group always flushes the folder.
+    void commit(FolderFlush flush = FolderFlush::Now);
+
+private:
+    void discardStaged();
+
+    std::string folder_;
+    Atomicity atomicity_;
+    std::string token_;
+    std::vector<std::string> staged_;  // target names, staged as ".<name>.tmp-<token>"
+};
+
+// The markers of a replacement in a folder: their names start so, then the token.
+inline constexpr std::string_view forwardMarker = ".scenario-replace.forward-";
+inline constexpr std::string_view undoMarker = ".scenario-replace.undo-";
+
+// Under the folder's lock, before anything else: finishes or undoes a
+// replacement a killed run left (see above), then removes the staged files
+// and backups that carry one of ownNames, and nothing else. Returns what it
+// did, one line each, for the caller to tell.
+std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames);
+
+// Flushes the folder's own entries (names made, renamed or removed) to disk.
+void flushFolder(const std::string& folder);
+
+}  // namespace sb::files

@@ -1,0 +1,194 @@
+// The grouped replacement: all-or-nothing, undone on failure, recoverable
+// after a kill at any point, and the clean-up that touches only our own
+// leftovers.
+#include "files/replace_group.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+
+#include "files/file_store.h"
+#include "files/folder_lock.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace sb::files;
+
+std::map<std::string, std::string> contents(const std::string& folder) {
+    std::map<std::string, std::string> out;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        out[entry.path().filename().string()] = entry.is_regular_file() ? sbtest::readFile(entry.path().string()) : "<dir>";
+    }
+    return out;
+}
+
+const std::map<std::string, std::string> oldSet{{"a.dat", "old a"}, {"b.sim", "old b"}, {"c.dat", "old c"}};
+const std::map<std::string, std::string> newSet{{"a.dat", "new a"}, {"b.sim", "new b"}, {"c.dat", "new c"}};
+
+void writeSet(const std::string& folder, const std::map<std::string, std::string>& set) {
+    for (const auto& [name, text] : set) sbtest::writeFile(joinPath(folder, name), text);
+}
+
+void stageSet(ReplaceGroup& group, const std::map<std::string, std::string>& set) {
+    for (const auto& [name, text] : set) group.stage(name, text);
+}
+
+TEST(ReplaceGroup, CommitPutsTheWholeSetInPlaceAndLeavesNothingElse) {
+    for (const Atomicity atomicity : {Atomicity::AllOrNothing, Atomicity::EachFile}) {
+        sbtest::TempFolder folder;
+        writeSet(folder.path(), oldSet);
+        ReplaceGroup group(folder.path(), atomicity);
+        stageSet(group, newSet);
+        group.commit();
+        EXPECT_EQ(contents(folder.path()), newSet);
+    }
+}
+
+TEST(ReplaceGroup, AFailedRenameUndoesTheFilesAlreadyReplaced) {
+    sbtest::TempFolder folder;
+    writeSet(folder.path(), {{"a.dat", "old a"}, {"c.dat", "old c"}});
+    fs::create_directory(folder.file("b.sim"));  // squats on the second target
+    ReplaceGroup group(folder.path(), Atomicity::AllOrNothing);
+    stageSet(group, newSet);
+    try {
+        group.commit();
+        FAIL() << "commit over a folder succeeded";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("b.sim"), std::string::npos) << e.what();
+    }
+    // "a.dat" had been replaced before "b.sim" failed: it is old again.
+    EXPECT_EQ(contents(folder.path()),
+              (std::map<std::string, std::string>{{"a.dat", "old a"}, {"b.sim", "<dir>"}, {"c.dat", "old c"}}));
+}
+
+TEST(ReplaceGroup, AFailedRenameRemovesNewFilesThatHadNoOldOne) {
+    sbtest::TempFolder folder;
+    fs::create_directory(folder.file("c.dat"));
+    ReplaceGroup group(folder.path(), Atomicity::AllOrNothing);
+    stageSet(group, newSet);
+    EXPECT_THROW(group.commit(), FileError);
+    EXPECT_EQ(contents(folder.path()), (std::map<std::string, std::string>{{"c.dat", "<dir>"}}));
+}
+
+TEST(ReplaceGroup, NewFilesFollowTheUmask) {
+    sbtest::TempFolder folder;
+    const mode_t before = ::umask(077);
+    ReplaceGroup group(folder.path(), Atomicity::AllOrNothing);
+    group.stage("a.dat", "x");
+    group.commit();
+    replaceFile(folder.file("b.txt"), "y");
+    ::umask(before);
+    for (const char* name : {"a.dat", "b.txt"}) {
+        EXPECT_EQ(fs::status(folder.file(name)).permissions(), fs::perms::owner_read | fs::perms::owner_write) << name;
+    }
+}
+
+// The folder as a killed run leaves it at each step of a commit, built by
+// hand: the recovery must end with the whole old set or the whole new set.
+struct KillCase {
+    const char* name;
+    std::set<std::string> renamed;  // targets already holding the new file
+    bool marker;                    // the record made it into the folder
+    bool undoing;                   // the record was turned round (a failed rename)
+    bool expectNew;
+};
+
+TEST(RecoverFolder, EveryInterruptedCommitEndsWholeOldOrWholeNew) {
+    const KillCase cases[] = {
+        {"killed while staging, before the record", {}, false, false, false},
+        {"killed with the record in place, nothing renamed", {}, true, false, true},
+        {"killed between renames", {"a.dat"}, true, false, true},
+        {"killed after the last rename", {"a.dat", "b.sim", "c.dat"}, true, false, true},
+        {"killed while undoing", {"a.dat"}, true, true, false},
+        {"killed after undoing everything", {}, true, true, false},
+    };
+    for (const KillCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        writeSet(folder.path(), oldSet);
+        for (const auto& [name, text] : newSet) {
+            const std::string staged = "." + name + ".tmp-Ab12Cd";
+            fs::create_hard_link(folder.file(name), folder.file("." + name + ".old-Ab12Cd"));
+            sbtest::writeFile(folder.file(staged), text);
+            if (c.renamed.count(name)) fs::rename(folder.file(staged), folder.file(name));
+        }
+        if (c.marker) sbtest::writeFile(folder.file(std::string(c.undoing ? undoMarker : forwardMarker) + "Ab12Cd"), "");
+
+        recoverFolder(folder.path(), {"a.dat", "b.sim", "c.dat"});
+        EXPECT_EQ(contents(folder.path()), c.expectNew ? newSet : oldSet);
+    }
+}
+
+TEST(RecoverFolder, UndoingRemovesANewFileThatHadNoOldOne) {
+    sbtest::TempFolder folder;
+    sbtest::writeFile(folder.file("a.dat"), "new a");  // renamed in; there was no old a.dat
+    sbtest::writeFile(folder.file(".a.dat.none-Ab12Cd"), "");
+    sbtest::writeFile(folder.file(std::string(undoMarker) + "Ab12Cd"), "");
+    recoverFolder(folder.path(), {"a.dat"});
+    EXPECT_TRUE(contents(folder.path()).empty());
+}
+
+TEST(RecoverFolder, RemovesOnlyLeftoversThatCarryOurNames) {
+    sbtest::TempFolder folder;
+    const std::set<std::string> ours{".a.dat.tmp-Ab12Cd", ".a.dat.old-Zz99Yy", ".a.dat.none-q1W2e3"};
+    const std::set<std::string> theirs{"a.dat", ".a.dat.tmp-Ab12C", ".a.dat.tmp-Ab12Cd.bak", ".x.dat.tmp-Ab12Cd",
+                                       ".a.dat.tmp_Ab12Cd", "notes.txt", ".a.dat.new-Ab12Cd"};
+    for (const std::string& name : ours) sbtest::writeFile(folder.file(name), "x");
+    for (const std::string& name : theirs) sbtest::writeFile(folder.file(name), "x");
+    const auto done = recoverFolder(folder.path(), {"a.dat"});
+    std::set<std::string> left;
+    for (const auto& [name, text] : contents(folder.path())) left.insert(name);
+    EXPECT_EQ(left, theirs);
+    EXPECT_EQ(done.size(), 1u);
+}
+
+TEST(FolderLock, ASecondHolderWaitsThenGivesUpNamingTheFolder) {
+    sbtest::TempFolder folder;
+    const FolderLock first = FolderLock::acquire(folder.path(), std::chrono::milliseconds(0));
+    try {
+        FolderLock::acquire(folder.path(), std::chrono::milliseconds(100));
+        FAIL() << "two holders";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("another run holds the folder \"" + folder.path() + "\""), std::string::npos)
+            << e.what();
+    }
+}
+
+struct RefusedFile {
+    const char* name;
+    std::string path;
+    std::uint64_t max;
+    const char* says;
+};
+
+TEST(ReadRegularFile, RefusesAtOnceWhatCannotBeACompiledFile) {
+    sbtest::TempFolder folder;
+    ::mkfifo(folder.file("pipe.sim").c_str(), 0600);
+    sbtest::writeFile(folder.file("big.dat"), std::string(101, 'x'));
+    const RefusedFile cases[] = {
+        {"a FIFO", folder.file("pipe.sim"), 100, "is not a regular file"},
+        {"a device", "/dev/zero", 100, "is not a regular file"},
+        {"a folder", folder.path(), 100, "is not a regular file"},
+        {"a file too large", folder.file("big.dat"), 100, "holds 101 bytes, more than a file of its kind can (100)"},
+        {"nothing there", folder.file("none.dat"), 100, "No such file or directory"},
+    };
+    for (const RefusedFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            readRegularFile(c.path, c.max);
+            ADD_FAILURE() << "read";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(readRegularFile(folder.file("big.dat"), 101).size(), 101u);
+}
+
+}  // namespace
