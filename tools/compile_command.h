@@ -3,32 +3,33 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
-#include "compiler/common/source_files.h"
+#include "tools/source_compile.h"
 
 namespace sb::tool {
 
 struct CompileOptions {
     std::string lineSource;
     std::string trainSource;
-    std::string lineName = "VELDRA PALV";
-    std::string trainNumber = "2638";
+    // When not given: from sources named the usual way, else the built-in names.
+    std::optional<std::string> lineName;
+    std::optional<std::string> trainNumber;
     std::string outputFolder = ".";
     bool withProfile = true;
     bool json = false;
+    bool werror = false;  // any warning makes the exit status 1
     // Write the compiled files even when the compile records an error code.
     bool writeOnError = false;
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);
 
-// Copies an author's source into the compile's in-memory folder. A path that
-// does not exist, is not a regular file or cannot be read is an input
-// failure of the tool (files::FileError), reported before anything is written.
-void copySource(const std::string& path, const std::string& internalName, MemorySources& sources);
-
 // Why a name cannot name the scenario's files, or empty when it can.
 std::string nameProblem(const std::string& name);
+
+// Whether both names can name the scenario's files; says why not on err.
+bool namesUsable(const ScenarioNames& scenario, std::ostream& err);
 
 }  // namespace sb::tool

@@ -1,46 +1,45 @@
 #include "tools/diagnostics.h"
 
-#include <sstream>
+#include <algorithm>
 
-#include "model/error_codes.h"
+#include "tools/source_warnings.h"
 
 namespace sb::tool {
 
 namespace {
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    if (from.empty()) return text;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
+bool samePlace(const Diagnostic& a, const Diagnostic& b) {
+    return a.line > 0 && a.file == b.file && a.line == b.line && a.column == b.column;
 }
 
-// Failure messages name the compile's own copies; authors know their paths.
-std::string withAuthorsNames(const std::string& detail, const SourcePaths& paths) {
-    return replaceAll(replaceAll(detail, paths.internalTrainName, paths.trainSource), paths.internalLineName,
-                      paths.lineSource);
+void addPhase(std::vector<Diagnostic>& out, std::vector<Diagnostic> warnings, const std::vector<Diagnostic>& errors,
+              const std::vector<Diagnostic>& allErrors) {
+    for (Diagnostic& w : warnings) {
+        const bool atError = std::any_of(allErrors.begin(), allErrors.end(),
+                                         [&](const Diagnostic& e) { return samePlace(w, e); });
+        if (!atError) out.push_back(std::move(w));
+    }
+    out.insert(out.end(), errors.begin(), errors.end());
 }
 
 }  // namespace
 
-std::string diagnosticLine(const RouteModel& model, const SourcePaths& paths) {
-    if (model.errorCode == 0) return {};
-    std::ostringstream out;
-    const ErrorOrigin& origin = model.errorOrigin;
-    std::string file = origin.sourceFile;
-    if (file == paths.internalLineName) file = paths.lineSource;
-    if (file == paths.internalTrainName) file = paths.trainSource;
-    if (!file.empty()) {
-        out << file;
-        if (origin.line > 0) out << ':' << origin.line;
-        out << ": ";
-    }
-    out << "error " << model.errorCode;
-    if (error::hasPosition(model.errorCode)) out << " at " << model.errorPosition << " m";
-    out << ": " << error::cause(model.errorCode);
-    if (!origin.detail.empty()) out << " (" << withAuthorsNames(origin.detail, paths) << ")";
-    return out.str();
+std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const SourcePaths& paths,
+                                           const CompileFacts& facts, bool withProfile) {
+    const TraceView view(trace, paths);
+    const CompileErrors errors = errorDiagnostics(view, facts);
+    std::vector<Diagnostic> allErrors = errors.line;
+    allErrors.insert(allErrors.end(), errors.train.begin(), errors.train.end());
+    allErrors.insert(allErrors.end(), errors.end.begin(), errors.end.end());
+
+    std::vector<Diagnostic> out;
+    const TracedSource* line = trace.source(SourceRole::Line);
+    const TracedSource* train = trace.source(SourceRole::Train);
+    addPhase(out, line ? sourceWarnings(view, *line, withProfile) : std::vector<Diagnostic>{}, errors.line, allErrors);
+    addPhase(out, train ? sourceWarnings(view, *train, withProfile) : std::vector<Diagnostic>{}, errors.train,
+             allErrors);
+    out.insert(out.end(), errors.end.begin(), errors.end.end());
+    return out;
 }
 
 }  // namespace sb::tool

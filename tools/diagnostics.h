@@ -1,23 +1,20 @@
-// Authors' diagnostics for a compile: one line per problem, naming the code,
-// the position, the cause and, for a row, the source file and line.
+// Everything an author is told about a compile: the warnings about the rows
+// read and the errors, in the order the compile met them.
 #pragma once
 
-#include <string>
+#include <vector>
 
-#include "model/route_model.h"
+#include "tools/diagnostic.h"
+#include "tools/error_report.h"
+#include "tools/source_trace.h"
+#include "tools/trace_view.h"
 
 namespace sb::tool {
 
-// The paths the author gave for the two sources, shown instead of the
-// names the compile uses internally.
-struct SourcePaths {
-    std::string internalLineName;
-    std::string internalTrainName;
-    std::string lineSource;
-    std::string trainSource;
-};
-
-// The diagnostic line for a model's errorCode; empty when it is 0.
-std::string diagnosticLine(const RouteModel& model, const SourcePaths& paths);
+// The line source's warnings and errors, then the train source's, then the
+// errors found after both were read. A warning at the very place of an
+// error is left out: the error says more.
+std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const SourcePaths& paths,
+                                           const CompileFacts& facts, bool withProfile);
 
 }  // namespace sb::tool

@@ -7,6 +7,7 @@
 
 namespace sb::tool {
 
-int runExport(const std::string& folder, std::ostream& err);
+// Refuses to replace a file already there unless force is set.
+int runExport(const std::string& folder, bool force, std::ostream& err);
 
 }  // namespace sb::tool

@@ -1,5 +1,6 @@
 #include "tools/inspect_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ostream>
 
@@ -14,8 +15,12 @@ namespace sb::tool {
 
 namespace {
 
+// Extensions and suffixes match in any letter case.
 bool endsWith(const std::string& text, std::string_view tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    if (text.size() < tail.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(tail.begin(), tail.end(), text.end() - static_cast<std::ptrdiff_t>(tail.size()),
+                      [&](char a, char b) { return lower(a) == lower(b); });
 }
 
 std::optional<std::size_t> parseIndex(std::string_view text) {

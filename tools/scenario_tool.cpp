@@ -1,8 +1,10 @@
-// scenario-tool: compile authors' own source files with the program's
-// compiler, export the built-in sources, inspect compiled files, view a route.
+// scenario-tool: compile and check authors' own source files with the
+// program's compiler, export the built-in sources, inspect compiled files,
+// view a route.
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "tools/check_command.h"
 #include "tools/compile_command.h"
 #include "tools/display_text.h"
 #include "tools/exit_status.h"
@@ -14,27 +16,44 @@ namespace {
 
 int run(int argc, char** argv) {
     using namespace sb::tool;
-    CLI::App app{"Compile, export and inspect train-driving scenarios", "scenario-tool"};
+    CLI::App app{"Compile, check, export and inspect train-driving scenarios", "scenario-tool"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "scenario-tool " SB_VERSION);
 
     std::string exportFolder;
+    bool exportForce = false;
     CLI::App* exportCommand = app.add_subcommand("export", "Write the built-in line and train source files into DIR");
+    exportCommand->add_flag("--force", exportForce, "Replace source files already in DIR");
     exportCommand->add_option("DIR", exportFolder, "Folder to write into (created if missing)")->required();
+
+    const char* lineNameHelp = "Line name (default: NAME of a line source named NAME_linea.txt, else VELDRA PALV)";
+    const char* trainNumberHelp = "Train number (default: NUMBER of a train source named NAME_NUMBER-.txt, else 2638)";
 
     CompileOptions compile;
     bool noProfile = false;
     CLI::App* compileCommand = app.add_subcommand("compile", "Compile a line and a train source file");
     compileCommand->add_flag("--no-profile", noProfile, "Do not build or write the line profile file");
-    compileCommand->add_option("--line-name", compile.lineName, "Line name for the compiled files")
-        ->capture_default_str();
-    compileCommand->add_option("--train-number", compile.trainNumber, "Train number for the compiled files")
-        ->capture_default_str();
+    compileCommand->add_option("--line-name", compile.lineName, lineNameHelp);
+    compileCommand->add_option("--train-number", compile.trainNumber, trainNumberHelp);
     compileCommand->add_option("--out", compile.outputFolder, "Folder for the compiled files")->capture_default_str();
     compileCommand->add_flag("--json", compile.json, "Print the result as one JSON object on stdout");
+    compileCommand->add_flag("--werror", compile.werror, "Exit with status 1 when there is any warning");
     compileCommand->add_flag("--write-on-error", compile.writeOnError,
                              "Write the compiled files even when the compile records an error code");
     compileCommand->add_option("LINE_SOURCE", compile.lineSource, "Line source file")->required();
     compileCommand->add_option("TRAIN_SOURCE", compile.trainSource, "Train source file")->required();
+
+    CheckOptions check;
+    bool checkNoProfile = false;
+    CLI::App* checkCommand =
+        app.add_subcommand("check", "Compile a line and a train source file in memory and report; write nothing");
+    checkCommand->add_flag("--no-profile", checkNoProfile, "Do not build the line profile (curve rows are not read)");
+    checkCommand->add_option("--line-name", check.lineName, lineNameHelp);
+    checkCommand->add_option("--train-number", check.trainNumber, trainNumberHelp);
+    checkCommand->add_flag("--json", check.json, "Print the result as one JSON object on stdout");
+    checkCommand->add_flag("--werror", check.werror, "Exit with status 1 when there is any warning");
+    checkCommand->add_option("LINE_SOURCE", check.lineSource, "Line source file")->required();
+    checkCommand->add_option("TRAIN_SOURCE", check.trainSource, "Train source file")->required();
 
     InspectOptions inspect;
     std::string range;
@@ -65,16 +84,22 @@ int run(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return exitUsage;
     }
 
-    if (*exportCommand) return runExport(exportFolder, std::cerr);
+    if (*exportCommand) return runExport(exportFolder, exportForce, std::cerr);
     if (*viewCommand) return runView(view, std::cout, std::cerr);
     if (*compileCommand) {
         compile.withProfile = !noProfile;
         return runCompile(compile, std::cout, std::cerr);
+    }
+    if (*checkCommand) {
+        check.withProfile = !checkNoProfile;
+        return runCheck(check, std::cout, std::cerr);
     }
     if (!range.empty()) {
         const auto parsed = parseRange(range);

@@ -14,7 +14,8 @@
 #include "route/plan.h"
 #include "route/route_reading.h"
 #include "tools/compile_command.h"
-#include "tools/diagnostics.h"
+#include "tools/diagnostic.h"
+#include "tools/source_compile.h"
 #include "tools/exit_status.h"
 #include "tools/route_page.h"
 
@@ -153,27 +154,18 @@ int runView(const ViewOptions& options, std::ostream& out, std::ostream& err) {
             lineName = scenario.lineName;
             trainNumber = scenario.trainNumber;
         } else if (options.inputs.size() == 2) {
-            RouteModel model;
-            model.lineName = options.lineName.value_or(names::builtInLineName);
-            model.trainNumber = options.trainNumber.value_or(names::builtInTrainNumber);
-            const SourcePaths paths{names::lineSource(model.lineName),
-                                    names::trainSource(model.lineName, model.trainNumber), options.inputs[0],
-                                    options.inputs[1]};
-            MemorySources sources;
-            copySource(paths.lineSource, paths.internalLineName, sources);
-            copySource(paths.trainSource, paths.internalTrainName, sources);
-            const CompileOutcome outcome = compileModel(model, true, sources);
-            if (!outcome.fatal.empty()) {
-                err << "fatal: Errore n. " << outcome.fatal
-                    << ": a format mark's place in the compiled output is already taken; no page written\n";
-                if (const std::string line = diagnosticLine(model, paths); !line.empty()) err << line << '\n';
-                return exitFatal;
-            }
-            if (model.errorCode != 0) {
-                err << diagnosticLine(model, paths) << '\n';
+            // Compiled in memory as check compiles, and a compile error
+            // reported as check reports it: no page.
+            const ScenarioNames scenario =
+                scenarioNames(options.inputs[0], options.inputs[1], options.lineName, options.trainNumber);
+            if (!namesUsable(scenario, err)) return exitUsage;
+            const SourceCompile compile = compileSourceFiles(options.inputs[0], options.inputs[1], scenario, true);
+            if (!compile.outcome.fatal.empty() || compile.model.errorCode != 0) {
+                writeDiagnostics(err, compile.diagnostics);
                 err << "scenario-tool: no page written\n";
-                return exitSourceError;
+                return exitStatusOf(compile, false);
             }
+            const RouteModel& model = compile.model;
             view.route = route::readRoute(model.cells, model.scenario);
             view.plan = route::readPlan(model.lineProfile);
             view.files = {options.inputs[0], options.inputs[1]};

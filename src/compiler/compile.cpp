@@ -22,7 +22,17 @@ struct ReadingPosition {
     const FieldReader* reader = nullptr;
 };
 
-void readBothSources(RouteModel& model, SourceFiles& sources, ReadingPosition& at) {
+FieldReader& openSource(ReadingPosition& at, std::optional<FieldReader>& reader, std::string data, SourceRole role,
+                        const std::string& name, ReadListener* listener) {
+    at.sourceFile = name;
+    FieldReader& opened = reader.emplace(std::move(data));
+    opened.setListener(listener);
+    if (listener != nullptr) listener->sourceStarted(role, name, opened.data());
+    at.reader = &opened;
+    return opened;
+}
+
+void readBothSources(RouteModel& model, SourceFiles& sources, ReadingPosition& at, ReadListener* listener) {
     const std::string lineSource = names::lineSource(model.lineName);
     const std::string trainSource = names::trainSource(model.lineName, model.trainNumber);
     setEntryText(model.scenario[lineHeaderEntry], model.lineName);
@@ -34,31 +44,33 @@ void readBothSources(RouteModel& model, SourceFiles& sources, ReadingPosition& a
         return;
     }
     at.sourceFile = lineSource;
-    FieldReader& lineReader = at.lineReader.emplace(sources.read(lineSource));
-    at.reader = &lineReader;
+    FieldReader& lineReader =
+        openSource(at, at.lineReader, sources.read(lineSource), SourceRole::Line, lineSource, listener);
     LineCursors cursors;
     const LinePassEnd lineEnd = readLineFile(model, lineReader, cursors, lineSource);
     sources.remove(lineSource);
     if (lineEnd == LinePassEnd::Abandoned) return;
     at.reader = nullptr;
+    lineReader.stage(ReadStage::LineTails);
     finishLineFile(model, cursors);
 
     at.sourceFile = trainSource;
-    FieldReader& trainReader = at.trainReader.emplace(sources.read(trainSource));
-    at.reader = &trainReader;
+    FieldReader& trainReader =
+        openSource(at, at.trainReader, sources.read(trainSource), SourceRole::Train, trainSource, listener);
     readTrainFile(model, trainReader, sources, trainSource);
 }
 
 }  // namespace
 
-void compileSources(RouteModel& model, SourceFiles& sources) {
+void compileSources(RouteModel& model, SourceFiles& sources, ReadListener* listener) {
     ReadingPosition at;
     ErrorOrigin failed;
     try {
-        readBothSources(model, sources, at);
+        readBothSources(model, sources, at, listener);
         return;
     } catch (const RunTimeFailure& failure) {
         failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->rowLine() : 0, failure.what()};
+        if (listener != nullptr) listener->failed(failure.what());
     }
     // A SourceFileError is not the data's fault: it leaves the compile as it is.
     // The failure handler: both source files go, each only if still there.
@@ -68,13 +80,13 @@ void compileSources(RouteModel& model, SourceFiles& sources) {
     model.errorOrigin = failed;
 }
 
-CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& sources) {
+CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& sources, ReadListener* listener) {
     model.withProfile = withProfile;
     model.errorCode = 0;
     model.errorPosition = 0;
     model.errorOrigin = ErrorOrigin{};
     resetScenarioTable(model);
-    compileSources(model, sources);
+    compileSources(model, sources, listener);
     finishingWalk(model);
     return CompileOutcome{placeFormatMarks(model)};
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "compiler/common/read_listener.h"
 #include "compiler/common/source_files.h"
 #include "model/route_model.h"
 
@@ -17,8 +18,9 @@ namespace sb {
 // errorCode 25: the source files still present are deleted and the compile
 // goes on. A source file that cannot be opened, read or deleted is not the
 // data's fault: its SourceFileError leaves the compile, and the caller must
-// not write compiled files from what was read.
-void compileSources(RouteModel& model, SourceFiles& sources);
+// not write compiled files from what was read. A listener, when given,
+// hears how both sources are read.
+void compileSources(RouteModel& model, SourceFiles& sources, ReadListener* listener = nullptr);
 
 struct CompileOutcome {
     // "1250" or "1251" when a format mark's place was taken: the run must end
@@ -29,6 +31,7 @@ struct CompileOutcome {
 // Reset, both passes, finishing pass, format marks and scenario codes. The
 // model is complete unless outcome.fatal is set. withProfile says whether
 // the line profile is built.
-CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& sources);
+CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& sources,
+                            ReadListener* listener = nullptr);
 
 }  // namespace sb

@@ -1,7 +1,8 @@
 // Golden cases: each folder under cases/ holds a line and a train source
 // (either may be missing), optional compile options, and expected.txt, the
 // whole outcome as text: exit status, error code and position, the
-// diagnostics, and the raw inspect listing of every compiled file written.
+// diagnostics as printed and as JSON, and the raw inspect listing of every
+// compiled file written.
 // SB_REGENERATE_GOLDEN=1 rewrites expected.txt instead of comparing.
 #include <gtest/gtest.h>
 
@@ -80,14 +81,19 @@ std::string outcomeOf(const fs::path& caseFolder) {
     std::ostringstream text;
     text << "exit status: " << run.exitStatus << '\n';
     // A compile that never ran (status 2) prints no result.
+    nlohmann::ordered_json result;
     if (!run.out.empty()) {
-        const nlohmann::json result = nlohmann::json::parse(run.out);
+        result = nlohmann::ordered_json::parse(run.out);
         text << "errorCode: " << result.at("errorCode") << '\n';
         text << "errorPosition: " << result.at("errorPosition") << '\n';
         text << "fatal: " << (result.at("fatal").is_null() ? "none" : result.at("fatal").get<std::string>()) << '\n';
     }
     text << "stderr:\n";
     for (const std::string& line : linesOf(run.err)) text << "  " << line << '\n';
+    if (!result.is_null()) {
+        text << "diagnostics (JSON):\n";
+        for (const std::string& line : linesOf(result.at("diagnostics").dump(2))) text << "  " << line << '\n';
+    }
 
     // The compile works on copies: the sources stay exactly as they were.
     const char* sourceNames[] = {"line.txt", "train.txt"};

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,11 +65,19 @@ nlohmann::json onlyJsonObject(const std::string& out) {
     EXPECT_TRUE(result.is_object());
     std::set<std::string> keys;
     for (const auto& item : result.items()) keys.insert(item.key());
-    EXPECT_EQ(keys, (std::set<std::string>{"errorCode", "errorPosition", "fatal", "diagnostic"}));
+    EXPECT_EQ(keys, (std::set<std::string>{"errorCode", "errorPosition", "fatal", "diagnostics"}));
     return result;
 }
 
-bool startsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
+// The first line that reports an error (warnings may come before it).
+std::string firstErrorLine(const std::string& text) {
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find(": error: ") != std::string::npos) return line;
+    }
+    return "";
+}
+
 
 struct OutcomeCase {
     const char* name;
@@ -77,22 +86,29 @@ struct OutcomeCase {
     int exitStatus;
     int errorCode;
     int errorPosition;
-    const char* fatal;       // nullptr: JSON null
-    const char* diagnostic;  // nullptr: JSON null; a trailing '(' means "this, then the failure's detail"
+    const char* fatal;  // nullptr: JSON null
+    const char* error;  // the error's first line on stderr; nullptr: nothing on stderr
 };
 
 TEST(CompileCommand, ExitStatusJsonAndFilesFollowTheOutcome) {
     const OutcomeCase cases[] = {
         {"clean built-in pair", builtInLine, builtInTrain, 0, 0, 0, nullptr, nullptr},
         {"board on a speed indicator's cell", withRow(builtInLine, "cartello_indicatore,  300,   (X)"), builtInTrain,
-         1, 6, 300, nullptr, "line.txt:160: error 6 at 300 m: location board on a cell that is not free"},
+         1, 6, 300, nullptr,
+         "line.txt:160:23: error: the location board at 300 m goes into cell 7, which already holds the speed "
+         "indicator at 300 m: a cell holds one feature (code 6 at 300 m)"},
         {"kilometre post not a multiple of 50",
          replaced(builtInLine, "chilometrica uno,    0,    0,", "chilometrica uno,    0,    75,"), builtInTrain, 1, 2,
-         0, nullptr, "error 2: a kilometre-post set's first or second value is not a multiple of 50"},
+         0, nullptr, "line.txt:3:40: error: kilometre-post set one value 75 m must be a multiple of 50 m (code 2)"},
         {"code point with a value in cell 1", builtInLine, withRow(builtInTrain, "abbattimento, 50, 5"), 3, 0, 0,
-         "1250", nullptr},
-        {"restriction with d_v starting in cell 1", builtInLine,
-         withRow(builtInTrain, "rallentamento, 0, 0, 100, 0, 0, 5"), 3, 0, 0, "1251", nullptr},
+         "1250",
+         "train.txt:54:15: error: Errore n. 1250: the code point at 50 m lies in cell 1, whose first value holds a "
+         "mark of the compiled format: place code points at 75 m or more; no compiled file is written (code 1250)"},
+        {"restriction with an extra value starting in cell 1", builtInLine,
+         withRow(builtInTrain, "rallentamento, 0, 0, 100, 0, 0, 5"), 3, 0, 0, "1251",
+         "train.txt:54:16: error: Errore n. 1251: the start of the restriction at 0 m lies in cell 1, whose second "
+         "value holds the scenario code: place point features at 25 m or more; no compiled file is written (code "
+         "1251)"},
     };
     for (const OutcomeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -105,36 +121,53 @@ TEST(CompileCommand, ExitStatusJsonAndFilesFollowTheOutcome) {
         const nlohmann::json result = onlyJsonObject(run.out);
         EXPECT_EQ(result["errorCode"], c.errorCode);
         EXPECT_EQ(result["errorPosition"], c.errorPosition);
+        const nlohmann::json& diagnostics = result["diagnostics"];
+        if (c.error) {
+            EXPECT_EQ(firstErrorLine(run.err), c.error);
+            // The error is the last diagnostic, with the compile's code.
+            ASSERT_FALSE(diagnostics.empty());
+            EXPECT_EQ(diagnostics.back()["severity"], "error");
+            EXPECT_EQ(diagnostics.back()["code"], c.fatal ? std::stoi(c.fatal) : c.errorCode);
+        } else {
+            EXPECT_EQ(run.err, "");
+            EXPECT_TRUE(diagnostics.empty());
+        }
         if (c.fatal) {
             EXPECT_EQ(result["fatal"], c.fatal);
-            EXPECT_NE(run.err.find(std::string("Errore n. ") + c.fatal), std::string::npos) << run.err;
             // A fatal check stops the compile before any file is written.
             EXPECT_EQ(entriesOf(w.folder.file("out")), std::set<std::string>{});
             continue;
         }
         EXPECT_TRUE(result["fatal"].is_null());
-        if (!c.diagnostic) {
+        if (!c.error) {
             EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
-            EXPECT_TRUE(result["diagnostic"].is_null());
-            EXPECT_EQ(run.err, "");
             continue;
         }
         // A compile with an error code writes nothing, unless asked to.
         EXPECT_EQ(entriesOf(w.folder.file("out")), std::set<std::string>{});
+        EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1),
+                  "scenario-tool: no compiled file written (the compile recorded error " + std::to_string(c.errorCode) +
+                      "; --write-on-error writes them anyway)\n");
         const Finished forced = w.compile({"--write-on-error", "--out", "forced"});
         EXPECT_EQ(forced.exitStatus, 1);
         EXPECT_EQ(entriesOf(w.folder.file("forced")), allCompiled);
-        const std::string diagnostic = result["diagnostic"].get<std::string>();
-        EXPECT_EQ(run.err, diagnostic + "\nscenario-tool: no compiled file written (the compile recorded error " +
-                               std::to_string(c.errorCode) + "; --write-on-error writes them anyway)\n");
-        const std::string expected = c.diagnostic;
-        if (expected.back() == '(') {
-            EXPECT_TRUE(startsWith(diagnostic, expected)) << diagnostic;
-            EXPECT_EQ(diagnostic.back(), ')') << diagnostic;
-            EXPECT_GT(diagnostic.size(), expected.size() + 1) << "no detail: " << diagnostic;
-        } else {
-            EXPECT_EQ(diagnostic, expected);
-        }
+    }
+}
+
+// A warning never stops the compile; --werror only turns it into exit status 1.
+TEST(CompileCommand, WarningsLeaveTheFilesAndWerrorMakesThemFail) {
+    for (const bool werror : {false, true}) {
+        SCOPED_TRACE(werror ? "--werror" : "no --werror");
+        Workspace w;
+        w.train = withRow(builtInTrain, "stazone, 1, 2");
+        std::vector<std::string> options{"--out", "out"};
+        if (werror) options.push_back("--werror");
+        const Finished run = w.compile(options);
+        EXPECT_EQ(run.exitStatus, werror ? 1 : 0);
+        EXPECT_NE(run.err.find("train.txt:54:1: warning: \"stazone\" matches no keyword of the train source"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(entriesOf(w.folder.file("out")), allCompiled);
     }
 }
 
@@ -175,8 +208,9 @@ TEST(CompileCommand, JsonStaysValidAndReadableForSingleByteTexts) {
     EXPECT_EQ(run.exitStatus, 1) << run.err;
     const nlohmann::json result = nlohmann::json::parse(run.out);  // throws on invalid JSON
     EXPECT_EQ(result["errorCode"], 25);
-    const std::string diagnostic = result["diagnostic"].get<std::string>();
-    EXPECT_NE(diagnostic.find("\"tr\xC3\xA8\""), std::string::npos) << diagnostic;
+    const nlohmann::json& error = result["diagnostics"].back();
+    EXPECT_NE(error["message"].get<std::string>().find("\"tr\xC3\xA8\""), std::string::npos) << error;
+    EXPECT_EQ(error["file"], "train.txt");
     EXPECT_EQ(run.err.find("\xE8"), std::string::npos) << "stderr is UTF-8 too";
 }
 
@@ -193,31 +227,46 @@ struct DiagnosticCase {
     const char* name;
     std::string line;
     std::string train;
-    const char* expected;  // a trailing '(' means "this, then the failure's detail"
+    const char* error;  // the error's first line
+    const char* note;   // the first line of its note, or nullptr
 };
 
-// The author's own path, and the line where the offending row begins.
-TEST(CompileCommand, DiagnosticsNameTheAuthorsPathAndTheRowsFirstLine) {
+// The author's own path, the line and column of the field to blame, and a
+// note at the other row involved, in either file.
+TEST(CompileCommand, DiagnosticsNameTheAuthorsPathTheRowAndTheField) {
     const DiagnosticCase cases[] = {
         {"signal on a board's cell", builtInLine,
          withRow(builtInTrain, "segnale,    1250,   1, 3, 1,  0, 0,    1,  2,1,0, 0"),
-         "in put/my train.txt:54: error 16 at 1250 m: signal on a cell that is not free"},
+         "in put/my train.txt:54:13: error: the signal at 1250 m goes into cell 26, which already holds the location "
+         "board \"(FERMATA 1)\" at 1250 m: a cell holds one feature (code 16 at 1250 m)",
+         "in put/my line.txt:142:23: note: the location board \"(FERMATA 1)\" at 1250 m takes cell 26 here"},
         {"row found by dash skipping", builtInLine, withRow(builtInTrain, "-----------\r\nabbattimento, 4050, 5"),
-         "in put/my train.txt:55: error 7 at 4050 m: code point on a cell that is not free"},
-        {"station without a position in its message", builtInLine,
+         "in put/my train.txt:55:15: error: the code point at 4050 m goes into cell 81, which already holds the signal "
+         "at 4000 m: a cell holds one feature (code 7 at 4050 m)",
+         "in put/my train.txt:34:13: note: the signal at 4000 m takes cell 81 here"},
+        {"station without a position in its code", builtInLine,
          replaced(builtInTrain, "stazione,       0,  1,  600", "stazione,       0,  1,  200"),
-         "in put/my train.txt:14: error 24: a station area ends at or before metre 100"},
+         "in put/my train.txt:14:17: error: the area of the station at 0 m ends at 100 m: a station where the train "
+         "stops (kind below 25) needs its area to end after 100 m (code 24)",
+         nullptr},
         {"number too large in a row spread over two lines", builtInLine,
          withRow(builtInTrain, "segnale,    3000,   1, 3, 1\r\n  0, 0,    1,  2,1,0, 99999999999"),
-         "in put/my train.txt:54: error 25: a run-time failure while reading the source files ("},
+         "in put/my train.txt:55:23: error: signal time value \"99999999999\" does not fit a 32-bit field "
+         "(-2147483648 to 2147483647) (code 25)",
+         nullptr},
         {"file ends inside a row", builtInLine, replaced(builtInTrain, "[fine]\r\n", "segnale, 3000, 1, 2\r\n"),
-         "in put/my train.txt:54: error 25: a run-time failure while reading the source files ("},
+         "in put/my train.txt:54:1: error: the file ends inside the \"segnale\" row: 11 values expected, 3 found "
+         "(code 25)",
+         nullptr},
         {"speed indicator too large for its field",
          withRow(builtInLine, "indicatori_vmax,  2000,  5000,  0,  0,  0,  0,  0,  0,  0"), builtInTrain,
-         "in put/my line.txt:160: error 25: a run-time failure while reading the source files ("},
+         "in put/my line.txt:160:26: error: the speed indicator's class a packs as side s × 20 + side d / 5 = 100000, "
+         "which does not fit the cell's 16-bit value (-32768 to 32767) (code 25)",
+         nullptr},
         {"curve without a class", withRow(builtInLine, "curvad,  100,  50"), builtInTrain,
-         "in put/my line.txt:160: error 103: a curve row names no curve class 1 to 6, or the profile runs past "
-         "1000000 m"},
+         "in put/my line.txt:160:1: error: the curve keyword \"curvad\" names no curve class: write a digit 1 to 6 "
+         "after `curvad` or `curvas`, as in `curvad3` (code 103)",
+         nullptr},
     };
     for (const DiagnosticCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,20 +277,26 @@ TEST(CompileCommand, DiagnosticsNameTheAuthorsPathAndTheRowsFirstLine) {
         const Finished run =
             runTool({"compile", "--json", "--write-on-error", "--out", "out", "in put/my line.txt", "in put/my train.txt"}, folder.path());
         EXPECT_EQ(run.exitStatus, 1);
-        const std::string expected = c.expected;
-        ASSERT_FALSE(run.err.empty());
-        const std::string line = run.err.substr(0, run.err.size() - 1);
-        EXPECT_EQ(run.err.back(), '\n');
-        EXPECT_EQ(line.find('\n'), std::string::npos) << run.err;
-        if (expected.back() == '(') {
-            EXPECT_TRUE(startsWith(line, expected)) << line;
-            EXPECT_EQ(line.back(), ')') << line;
-            // The detail names the author's file, never the compile's own copy.
-            EXPECT_EQ(line.find("VELDRA PALV"), std::string::npos) << line;
-        } else {
-            EXPECT_EQ(line, expected);
+        EXPECT_EQ(firstErrorLine(run.err), c.error);
+        // The compile's own names of the sources never show.
+        EXPECT_EQ(run.err.find("VELDRA PALV"), std::string::npos) << run.err;
+
+        // The JSON says the same: file, line and column as printed.
+        const nlohmann::json error = onlyJsonObject(run.out)["diagnostics"].back();
+        const std::string printed = std::string(error["file"]) + ":" + std::to_string(int(error["line"])) + ":" +
+                                    std::to_string(int(error["column"])) + ": error: " + std::string(error["message"]);
+        EXPECT_EQ(printed, c.error);
+        if (c.note == nullptr) {
+            EXPECT_TRUE(error["notes"].empty());
+            continue;
         }
-        EXPECT_EQ(onlyJsonObject(run.out)["diagnostic"], line);
+        ASSERT_EQ(error["notes"].size(), 1u);
+        const nlohmann::json& note = error["notes"][0];
+        EXPECT_EQ(std::string(note["file"]) + ":" + std::to_string(int(note["line"])) + ":" +
+                      std::to_string(int(note["column"])) + ": note: " + std::string(note["message"]),
+                  c.note);
+        EXPECT_FALSE(note.contains("notes"));
+        EXPECT_NE(run.err.find(std::string(c.note) + "\n"), std::string::npos) << run.err;
     }
 }
 

@@ -40,14 +40,28 @@ TEST(ExportCommand, WritesBothSourcesIntoAFolderItCreates) {
     EXPECT_EQ(sbtest::readFile(folder.file("a/b/" + trainSourceName)), sb::builtin::builtInTrainSourceText());
 }
 
-TEST(ExportCommand, ReplacesLongerFilesCompletely) {
+TEST(ExportCommand, WithForceReplacesLongerFilesCompletely) {
     sbtest::TempFolder folder;
     const std::string junk(100000, 'x');
     sbtest::writeFile(folder.file(lineSourceName), junk);
     sbtest::writeFile(folder.file(trainSourceName), junk);
-    ASSERT_EQ(runTool({"export", "."}, folder.path()).exitStatus, 0);
+    ASSERT_EQ(runTool({"export", "--force", "."}, folder.path()).exitStatus, 0);
     EXPECT_EQ(sbtest::readFile(folder.file(lineSourceName)), sb::builtin::builtInLineSourceText());
     EXPECT_EQ(sbtest::readFile(folder.file(trainSourceName)), sb::builtin::builtInTrainSourceText());
+}
+
+// An author's edited sources are not lost to a second export.
+TEST(ExportCommand, WithoutForceLeavesExistingSourcesAlone) {
+    for (const std::string& existing : {lineSourceName, trainSourceName}) {
+        SCOPED_TRACE(existing);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file(existing), "edited");
+        const Finished run = runTool({"export", "."}, folder.path());
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+        EXPECT_EQ(entriesOf(folder.path()), std::set<std::string>{existing});
+        EXPECT_EQ(sbtest::readFile(folder.file(existing)), "edited");
+    }
 }
 
 // The program deletes its sources once compiled; a folder in the place of the

@@ -142,7 +142,7 @@ TEST(ViewCommand, SourcesAreCompiledInMemoryAndAnErrorWritesNoPage) {
         {"the svg alone", {"view", "--svg", "c.svg", "line.txt", "train.txt"}, 0, "", {"c.svg"}},
         {"page and svg", {"view", "--svg", "d.svg", "--out", "d.html", "line.txt", "train.txt"}, 0, "", {"d.svg", "d.html"}},
         {"an error code", {"view", "--out", "e.html", "line.txt", "bad.txt"}, 1, "bad.txt:", {}},
-        {"a fatal stop", {"view", "--out", "f.html", "line.txt", "fatal.txt"}, 3, "fatal: Errore n. 1250", {}},
+        {"a fatal stop", {"view", "--out", "f.html", "line.txt", "fatal.txt"}, 3, "error: Errore n. 1250", {}},
         {"a missing source", {"view", "--out", "g.html", "line.txt", "none.txt"}, 2, "\"none.txt\": No such file", {}},
     };
     for (const Case& c : cases) {

@@ -34,6 +34,7 @@ FieldReader::FieldReader(std::string data) : data_(std::move(data)) {}
 
 void FieldReader::requireData(const char* what) const {
     if (!dataRemains()) {
+        if (listener_ != nullptr) listener_->readFailed(ReadFailureKind::EndOfData);
         throw RunTimeFailure(std::string("reading past the end of the data (") + what + " expected at line " +
                              std::to_string(line_) + ")");
     }
@@ -54,15 +55,24 @@ void FieldReader::consumeLineEnd() {
         ++pos_;
     }
     ++line_;
+    lineStart_ = pos_;
 }
 
-std::string FieldReader::readText() {
+std::string FieldReader::readText() { return readTextField(FieldKind::Text); }
+
+std::string FieldReader::readKeyword() { return readTextField(FieldKind::Keyword); }
+
+std::string FieldReader::readTextField(FieldKind kind) {
     requireData("a field");
     skipBlanks();
     fieldLine_ = line_;
     const std::size_t start = pos_;
     while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' && data_[pos_] != '\n') ++pos_;
     std::string field = data_.substr(start, pos_ - start);
+    if (listener_ != nullptr) {
+        listener_->fieldRead(kind, FieldSpan{start, pos_ - start, line_, static_cast<int>(start - lineStart_) + 1},
+                             NumberWidth::None);
+    }
     if (pos_ < data_.size()) {
         if (data_[pos_] == ',') {
             ++pos_;
@@ -73,7 +83,7 @@ std::string FieldReader::readText() {
     return field;
 }
 
-double FieldReader::readNumber() {
+double FieldReader::readNumber(NumberWidth width) {
     requireData("a number");
     skipBlanks();
     fieldLine_ = line_;
@@ -84,6 +94,10 @@ double FieldReader::readNumber() {
     }
     const std::string_view token(data_.data() + start, pos_ - start);
     const int line = line_;
+    if (listener_ != nullptr) {
+        listener_->fieldRead(FieldKind::Number,
+                             FieldSpan{start, pos_ - start, line, static_cast<int>(start - lineStart_) + 1}, width);
+    }
     // A number that ends at a blank may be followed by more blanks and then
     // by the comma or line end that closes it.
     skipBlanks();
@@ -96,14 +110,15 @@ double FieldReader::readNumber() {
     }
     double value = 0.0;
     if (!parseDecimal(token, value)) {
+        if (listener_ != nullptr) listener_->readFailed(ReadFailureKind::NotANumber);
         throw RunTimeFailure("\"" + std::string(token) + "\" at line " + std::to_string(line) + " is not a number");
     }
     return value;
 }
 
-std::int32_t FieldReader::readLong() { return toLong(readNumber()); }
-std::int16_t FieldReader::readInteger() { return toInteger(readNumber()); }
-std::uint8_t FieldReader::readByte() { return toByte(readNumber()); }
+std::int32_t FieldReader::readLong() { return toLong(readNumber(NumberWidth::Long)); }
+std::int16_t FieldReader::readInteger() { return toInteger(readNumber(NumberWidth::Integer)); }
+std::uint8_t FieldReader::readByte() { return toByte(readNumber(NumberWidth::Byte)); }
 
 bool parseDecimal(std::string_view text, double& value) {
     std::size_t i = 0;

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "compiler/common/read_listener.h"
 
 namespace sb {
 
@@ -20,6 +23,8 @@ public:
     // A text field: leading blanks skipped, then everything up to the next
     // comma or line end, which is consumed. Inner and trailing blanks stay.
     std::string readText();
+    // A text field read in the place of a keyword: the start of a row.
+    std::string readKeyword();
 
     // Number fields, rounded half to even into their width; a field that is
     // not a decimal number, or a value outside the width, is a run-time failure.
@@ -35,8 +40,35 @@ public:
     void markRowStart() { rowLine_ = fieldLine_; }
     int rowLine() const { return rowLine_; }
 
+    // The whole data, as the listener sees it.
+    std::string_view data() const { return data_; }
+
+    // An observer of the reading, or nullptr; the passes report through the
+    // reader what its fields mean.
+    void setListener(ReadListener* listener) { listener_ = listener; }
+    ReadListener* listener() const { return listener_; }
+    void keywordOutcome(KeywordOutcome outcome) const {
+        if (listener_ != nullptr) listener_->keywordOutcome(outcome);
+    }
+    void rowStarts(RowKind kind) const {
+        if (listener_ != nullptr) listener_->rowStarts(kind);
+    }
+    void dataStarts() const {
+        if (listener_ != nullptr) listener_->dataStarts();
+    }
+    void headerEnds() const {
+        if (listener_ != nullptr) listener_->headerEnds();
+    }
+    void stage(ReadStage stage) const {
+        if (listener_ != nullptr) listener_->stage(stage);
+    }
+    void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) const {
+        if (listener_ != nullptr) listener_->errorRecorded(code, position);
+    }
+
 private:
-    double readNumber();
+    std::string readTextField(FieldKind kind);
+    double readNumber(NumberWidth width);
     void skipBlanks();
     bool atLineEnd() const;
     void consumeLineEnd();
@@ -44,9 +76,11 @@ private:
 
     std::string data_;
     std::size_t pos_ = 0;
+    std::size_t lineStart_ = 0;
     int line_ = 1;
     int fieldLine_ = 0;
     int rowLine_ = 0;
+    ReadListener* listener_ = nullptr;
 };
 
 // Parses a decimal number with optional sign, fraction and exponent. Returns

@@ -1,6 +1,7 @@
 #include "compiler/line/line_pass.h"
 
 #include "compiler/common/keyword_reader.h"
+#include "compiler/common/keywords.h"
 #include "compiler/common/text_match.h"
 #include "compiler/line/km_posts.h"
 #include "compiler/line/line_recorders.h"
@@ -29,15 +30,12 @@ public:
     }
 
 private:
-    LinePassEnd abandon(std::int32_t code) {
+    LinePassEnd abandon(std::int32_t code, std::optional<std::int32_t> position = std::nullopt) {
+        if (position) model_.errorPosition = *position;
         model_.errorCode = code;
         model_.errorOrigin = ErrorOrigin{sourceName_, rowLine(), {}};
+        reader_.errorRecorded(code, position);
         return LinePassEnd::Abandoned;
-    }
-
-    LinePassEnd abandon(std::int32_t code, std::int32_t position) {
-        model_.errorPosition = position;
-        return abandon(code);
     }
 
     bool findHeader() {
@@ -45,7 +43,10 @@ private:
             const std::string field = readKeywordField(reader_);
             // A "[generale]" field with no data after it does not count.
             if (!reader_.dataRemains()) return false;
-            if (containsNoCase(field, "[generale]")) return true;
+            if (containsNoCase(field, "[generale]")) {
+                reader_.dataStarts();
+                return true;
+            }
         }
     }
 
@@ -53,19 +54,19 @@ private:
         while (const std::optional<std::string> keyword = nextKeyword(reader_, DashSkipping::Header)) {
             const std::string& field = *keyword;
 
-            if (containsNoCase(field, "lunghezza") && containsNoCase(field, "percorso")) {
+            if (starts(RowKind::routeLength, field)) {
                 const std::int32_t length = reader_.readLong();
                 model_.scenario[trainRouteEntry].longB = length;
                 if (length > maxRouteLength) return abandon(error::routeTooLong);
                 allocateCells(model_, length);
             }
-            if (contains(field, "tre") && contains(field, "progressiva")) readKmPostSet(kmPostEntryThree);
-            if (contains(field, "due") && contains(field, "progressiva")) readKmPostSet(kmPostEntryTwo);
-            if (contains(field, "uno") && contains(field, "progressiva")) readKmPostSet(kmPostEntryOne);
-            if (contains(field, "sfondo") && contains(field, "uno")) model_.scenario[lineHeaderEntry].longA = reader_.readLong();
-            if (contains(field, "sfondo") && contains(field, "due")) model_.scenario[lineHeaderEntry].longC = reader_.readLong();
-            if (contains(field, "sfondo") && contains(field, "tre")) model_.scenario[lineHeaderEntry].longB = reader_.readLong();
-            if (contains(field, "segnali") && contains(field, "ripetizione")) {
+            if (starts(RowKind::kmPostThree, field)) readKmPostSet(kmPostEntryThree);
+            if (starts(RowKind::kmPostTwo, field)) readKmPostSet(kmPostEntryTwo);
+            if (starts(RowKind::kmPostOne, field)) readKmPostSet(kmPostEntryOne);
+            if (starts(RowKind::backgroundOne, field)) model_.scenario[lineHeaderEntry].longA = reader_.readLong();
+            if (starts(RowKind::backgroundTwo, field)) model_.scenario[lineHeaderEntry].longC = reader_.readLong();
+            if (starts(RowKind::backgroundThree, field)) model_.scenario[lineHeaderEntry].longB = reader_.readLong();
+            if (starts(RowKind::signalRepetition, field)) {
                 ScenarioEntry& train = model_.scenario[trainHeaderEntry];
                 train.longA = reader_.readLong();
                 train.longB = reader_.readLong();
@@ -80,9 +81,19 @@ private:
                 }
                 if (train.longB == 0) train.longC = 0;
             }
-            if (endsHeader(field)) break;
+            if (endsHeader(field)) {
+                reader_.headerEnds();
+                break;
+            }
         }
         return LinePassEnd::EndOfLineFile;
+    }
+
+    // The keyword test of a row kind; a match starts the row.
+    bool starts(RowKind kind, const std::string& field) const {
+        if (!keywordMatches(kind, field)) return false;
+        reader_.rowStarts(kind);
+        return true;
     }
 
     static bool endsHeader(const std::string& field) {
@@ -102,19 +113,20 @@ private:
         model_.errorCode = error::beyondCells;
         model_.errorPosition = position;
         model_.errorOrigin = ErrorOrigin{sourceName_, rowLine(), {}};
+        reader_.errorRecorded(error::beyondCells, position);
         return LinePassEnd::EndOfLineFile;
     }
 
     LinePassEnd readFeatures() {
         while (const std::optional<std::string> keyword = nextKeyword(reader_, DashSkipping::Section)) {
             const std::string& field = *keyword;
-            if (containsNoCase(field, "pendenza")) {
+            if (starts(RowKind::gradient, field)) {
                 const std::int32_t position = reader_.readLong();
                 const std::int32_t gradient = reader_.readLong();
                 if (!fitsCells(model_, position)) return outsideCells(position);
                 recordGradient(model_, cursors_, position, gradient);
             }
-            if (model_.withProfile && containsNoCase(field, "curva")) {
+            if (model_.withProfile && starts(RowKind::curve, field)) {
                 const std::int32_t start = reader_.readLong();
                 const std::int32_t length = reader_.readLong();
                 if (!fitsCells(model_, start)) return outsideCells(start);
@@ -124,17 +136,17 @@ private:
                     return abandon(error::badCurve);
                 }
             }
-            if (containsNoCase(field, "montagna")) {
+            if (starts(RowKind::mountain, field)) {
                 const MountainRow row = readLongRow(reader_, mountainFields);
                 if (!fitsCells(model_, row.start)) return outsideCells(row.start);
                 recordMountainStretch(model_, row);
             }
-            if (containsNoCase(field, "indicatori_v")) {
+            if (starts(RowKind::speedIndicator, field)) {
                 const SpeedIndicatorRow row = readLongRow(reader_, speedIndicatorFields);
                 if (!fitsCells(model_, row.position)) return outsideCells(row.position);
                 if (!recordSpeedIndicator(model_, row)) return abandon(error::indicatorCellTaken, row.position);
             }
-            if (containsNoCase(field, "indicat") && containsNoCase(field, "cartello")) {
+            if (starts(RowKind::board, field)) {
                 const std::int32_t position = reader_.readLong();
                 const std::string label = reader_.readText();
                 if (!fitsCells(model_, position)) return outsideCells(position);

@@ -6,13 +6,25 @@ bool restrictionCellsExist(const RouteModel& model, std::int32_t start, std::int
     return hasCell(model, pointCell(start)) && hasCell(model, pointCell(static_cast<std::int64_t>(start) + length));
 }
 
+RestrictionCells restrictionCells(const RestrictionRow& row) {
+    RestrictionCells cells;
+    cells.hasWarning = row.start > restrictionWarningFrom;
+    cells.markApproach = cells.hasWarning && row.markApproach != 0;
+    const std::int32_t warningMetre = cells.hasWarning ? subLong(row.start, restrictionWarningDistance) : 0;
+    cells.warning = cells.hasWarning ? pointCell(warningMetre) : 0;
+    cells.firstMarker = codeCell(warningMetre);
+    cells.start = pointCell(row.start);
+    cells.end = pointCell(addLong(row.start, row.length));
+    return cells;
+}
+
 std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row) {
-    const bool hasWarning = row.start > restrictionWarningFrom;
-    const bool markApproach = hasWarning && row.markApproach != 0;
-    const std::int32_t warningMetre = hasWarning ? subLong(row.start, restrictionWarningDistance) : 0;
-    const std::int64_t w = hasWarning ? pointCell(warningMetre) : 0;
-    const std::int64_t s = pointCell(row.start);
-    const std::int64_t e = pointCell(addLong(row.start, row.length));
+    const RestrictionCells cells = restrictionCells(row);
+    const bool hasWarning = cells.hasWarning;
+    const bool markApproach = cells.markApproach;
+    const std::int64_t w = cells.warning;
+    const std::int64_t s = cells.start;
+    const std::int64_t e = cells.end;
 
     // Every free test comes before any write.
     if (hasWarning && !isFree(cellAt(model, w).kind)) return error::warningCellTaken;
@@ -39,7 +51,7 @@ std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row) {
     end.value3 = low16(row.pointFlag);
 
     if (markApproach) {
-        const std::int64_t h = codeCell(warningMetre);
+        const std::int64_t h = cells.firstMarker;
         for (std::int64_t i = 0; i <= 3; ++i) {
             if (!isFree(cellAt(model, h - i).kind)) return error::approachMarkerTaken;
         }

@@ -27,6 +27,20 @@ inline constexpr LongField<RestrictionRow> restrictionFields[] = {
 inline constexpr std::int32_t restrictionWarningFrom = 1500;
 inline constexpr std::int32_t restrictionWarningDistance = 1200;
 
+// The cells a restriction marks: the warning point and its four markers
+// (when the start lies beyond 1500 m; the markers only when the row asks
+// for them), the start and the end point.
+struct RestrictionCells {
+    bool hasWarning = false;
+    bool markApproach = false;
+    std::int64_t warning = 0;
+    std::int64_t firstMarker = 0;  // the markers are this cell and the three before it
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+};
+
+RestrictionCells restrictionCells(const RestrictionRow& row);
+
 // Writes the warning point (1200 m before the start), the start and end
 // points and, when asked, the four approach markers. Returns 0, or the
 // errorCode of the first taken cell: 17 warning, 18 start, 19 end (nothing

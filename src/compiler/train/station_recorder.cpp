@@ -18,6 +18,24 @@ bool stationFitsCells(const RouteModel& model, std::int32_t position) {
 
 }  // namespace
 
+void setStationArea(ScenarioEntry& entry, const StationKindInfo& kind, std::int32_t position, std::int32_t length) {
+    switch (kind.area) {
+        case StationArea::EndsPastStop:
+            entry.longA = subLong(position, length);
+            entry.longB = addLong(position, 150);
+            break;
+        case StationArea::Symmetric:
+            entry.longA = subLong(position, length);
+            entry.longB = addLong(position, length);
+            break;
+        case StationArea::Centred:
+            entry.longA = toLong(position - length / 2.0);
+            entry.longB = toLong(position + length / 2.0);
+            if (entry.byteD != 0) entry.longB = addLong(entry.longB, 50);
+            break;
+    }
+}
+
 RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& stationCount) {
     const std::int32_t k = stationCount;
     ScenarioEntry& entry = entryAt(model, k);
@@ -45,21 +63,7 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
     setEntryText(entry, reader.readText());
 
     const StationKindInfo& kind = stationKind(entry.kind);
-    switch (kind.area) {
-        case StationArea::EndsPastStop:
-            entry.longA = subLong(position, length);
-            entry.longB = addLong(position, 150);
-            break;
-        case StationArea::Symmetric:
-            entry.longA = subLong(position, length);
-            entry.longB = addLong(position, length);
-            break;
-        case StationArea::Centred:
-            entry.longA = toLong(position - length / 2.0);
-            entry.longB = toLong(position + length / 2.0);
-            if (entry.byteD != 0) entry.longB = addLong(entry.longB, 50);
-            break;
-    }
+    setStationArea(entry, kind, position, length);
     // Flag C only counts for centred areas; flag B only for long stations,
     // and neither for the first station (after its area is fixed).
     if (kind.area != StationArea::Centred) entry.byteD = 0;

@@ -1,6 +1,7 @@
 #include "compiler/train/train_pass.h"
 
 #include "compiler/common/keyword_reader.h"
+#include "compiler/common/keywords.h"
 #include "compiler/common/step_fill.h"
 #include "compiler/common/text_match.h"
 #include "compiler/train/restriction_recorder.h"
@@ -32,7 +33,10 @@ public:
     void run() {
         carriedCode_ = model_.errorCode;
         do {
-            if (containsNoCase(readKeywordField(reader_), "[generale]")) break;
+            if (containsNoCase(readKeywordField(reader_), "[generale]")) {
+                reader_.dataStarts();
+                break;
+            }
         } while (reader_.dataRemains());
 
         if (mainLoop() == PassFlow::Abandon) {
@@ -47,6 +51,7 @@ private:
         model_.errorCode = verdict.code;
         if (verdict.position) model_.errorPosition = *verdict.position;
         model_.errorOrigin = ErrorOrigin{sourceName_, reader_.rowLine(), {}};
+        reader_.errorRecorded(verdict.code, verdict.position);
         return verdict.flow;
     }
 
@@ -74,37 +79,44 @@ private:
 
     // Every test runs on the field, in this order; each that matches reads its row.
     PassFlow interpret(const std::string& field) {
-        if (containsNoCase(field, "frenata") && containsNoCase(field, "massa")) {
+        if (starts(RowKind::brakedMass, field)) {
             model_.scenario[trainRouteEntry].longA = reader_.readLong();
         }
-        if (containsNoCase(field, "vetture")) model_.scenario[trainRouteEntry].longC = reader_.readLong();
-        if (containsNoCase(field, "velocit")) {
+        if (starts(RowKind::cars, field)) model_.scenario[trainRouteEntry].longC = reader_.readLong();
+        if (starts(RowKind::lineSpeed, field)) {
             if (const PassFlow f = lineSpeedRow(); f != PassFlow::Continue) return f;
         }
-        if (containsNoCase(field, "aderenza")) {
+        if (starts(RowKind::adhesion, field)) {
             if (const PassFlow f = adhesionRow(); f != PassFlow::Continue) return f;
         }
-        if (containsNoCase(field, "orologio")) {
+        if (starts(RowKind::clock, field)) {
             ScenarioEntry& train = model_.scenario[trainHeaderEntry];
             train.intC = reader_.readInteger();
             train.intD = reader_.readInteger();
             train.intE = reader_.readInteger();
         }
-        if (containsNoCase(field, "sabbia")) model_.scenario[trainHeaderEntry].intA = reader_.readInteger();
-        if (containsNoCase(field, "segnale")) {
+        if (starts(RowKind::sand, field)) model_.scenario[trainHeaderEntry].intA = reader_.readInteger();
+        if (starts(RowKind::signal, field)) {
             if (const PassFlow f = signalRow(); f != PassFlow::Continue) return f;
         }
-        if (containsNoCase(field, "rallentamento")) {
+        if (starts(RowKind::restriction, field)) {
             if (const PassFlow f = restrictionRow(); f != PassFlow::Continue) return f;
         }
-        if (containsNoCase(field, "abbattimento")) {
+        if (starts(RowKind::codePoint, field)) {
             if (const PassFlow f = codePointRow(); f != PassFlow::Continue) return f;
         }
-        if (containsNoCase(field, "stazione")) {
+        if (starts(RowKind::station, field)) {
             const RowVerdict verdict = recordStation(model_, reader_, stationCount_);
             if (verdict.flow != PassFlow::Continue) return stop(verdict);
         }
         return PassFlow::Continue;
+    }
+
+    // The keyword test of a row kind; a match starts the row.
+    bool starts(RowKind kind, const std::string& field) const {
+        if (!keywordMatches(kind, field)) return false;
+        reader_.rowStarts(kind);
+        return true;
     }
 
     PassFlow outsideCells(std::int32_t position) {
@@ -178,6 +190,7 @@ private:
 
     void completion() {
         sources_.remove(sourceName_);
+        reader_.stage(ReadStage::TrainCompletion);
         const std::int64_t until = static_cast<std::int64_t>(model_.cellCount) - 2;
         fillSteps(model_, speedCursor_, until, model_.cellCount, lineSpeedWriter());
         fillSteps(model_, adhesionCursor_, until, model_.cellCount, adhesionWriter());
@@ -186,6 +199,7 @@ private:
             if (e.longA % 50 != 0 || e.longB % 50 != 0) {
                 model_.errorCode = error::kmPostNotMultiple;
                 model_.errorOrigin = ErrorOrigin{};
+                reader_.errorRecorded(error::kmPostNotMultiple, std::nullopt);
             }
         }
     }

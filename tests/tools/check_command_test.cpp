@@ -1,0 +1,141 @@
+// The check subcommand: the compile's verdict and diagnostics without a
+// single file written, and the exit statuses authors and scripts rely on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "builtin/line_source.h"
+#include "builtin/train_source.h"
+#include "support/test_support.h"
+#include "tool_process.h"
+
+namespace {
+
+using namespace tooltest;
+namespace fs = std::filesystem;
+
+const std::string builtInLine = sb::builtin::builtInLineSourceText();
+const std::string builtInTrain = sb::builtin::builtInTrainSourceText();
+
+std::string withRow(const std::string& source, const std::string& rows) {
+    return replaced(source, "[fine]\r\n", rows + "\r\n[fine]\r\n");
+}
+
+std::set<std::string> entriesOf(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+struct StatusCase {
+    const char* name;
+    std::string line;
+    std::string train;
+    std::vector<std::string> options;
+    int exitStatus;
+    std::size_t warnings;
+    std::size_t errors;
+};
+
+TEST(CheckCommand, ExitStatusFollowsErrorsAndWarningsAndNothingIsWritten) {
+    const std::string misspelt = withRow(builtInTrain, "stazone, 1, 2");
+    const StatusCase cases[] = {
+        {"clean", builtInLine, builtInTrain, {}, 0, 0, 0},
+        {"a warning", builtInLine, misspelt, {}, 0, 1, 0},
+        {"a warning with --werror", builtInLine, misspelt, {"--werror"}, 1, 1, 0},
+        {"clean with --werror", builtInLine, builtInTrain, {"--werror"}, 0, 0, 0},
+        {"an error code", withRow(builtInLine, "cartello_indicatore,  300,   (X)"), builtInTrain, {}, 1, 0, 1},
+        {"a warning and an error", builtInLine, withRow(builtInTrain, "stazone, 1, 2\r\nabbattimento, 4050, 5"), {},
+         1, 1, 1},
+        {"the fatal check", builtInLine, withRow(builtInTrain, "abbattimento, 50, 5"), {}, 3, 0, 1},
+        {"the fatal check with --werror and a warning", builtInLine,
+         withRow(builtInTrain, "stazone, 1, 2\r\nabbattimento, 50, 5"), {"--werror"}, 3, 1, 1},
+    };
+    for (const StatusCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file("line.txt"), c.line);
+        sbtest::writeFile(folder.file("train.txt"), c.train);
+        std::vector<std::string> args{"check", "--json"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), {"line.txt", "train.txt"});
+        const Finished run = runTool(args, folder.path());
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
+        EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{"line.txt", "train.txt"}));
+
+        const nlohmann::json result = nlohmann::json::parse(run.out);
+        std::size_t warnings = 0;
+        std::size_t errors = 0;
+        for (const auto& d : result.at("diagnostics")) {
+            warnings += d.at("severity") == "warning" ? 1 : 0;
+            errors += d.at("severity") == "error" ? 1 : 0;
+        }
+        EXPECT_EQ(warnings, c.warnings);
+        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(run.err.empty(), c.warnings + c.errors == 0) << run.err;
+    }
+}
+
+TEST(CheckCommand, SaysWhatCompileSays) {
+    const std::string line = withRow(builtInLine, "pendneza, 45500, 300");
+    const std::string train = withRow(builtInTrain, "segnale, 4025, 1, 3, 1, 0, 0, 1, 2, 1, 0, 0, 9");
+    sbtest::TempFolder folder;
+    sbtest::writeFile(folder.file("line.txt"), line);
+    sbtest::writeFile(folder.file("train.txt"), train);
+    const Finished checked = runTool({"check", "--json", "line.txt", "train.txt"}, folder.path());
+    const Finished compiled = runTool({"compile", "--json", "--out", "out", "line.txt", "train.txt"}, folder.path());
+    EXPECT_EQ(checked.exitStatus, compiled.exitStatus);
+    EXPECT_FALSE(checked.err.empty());
+    EXPECT_EQ(checked.err, compiled.err);
+    EXPECT_EQ(checked.out, compiled.out);
+}
+
+// Nothing in the built-in scenario is suspicious: its exported sources
+// check cleanly, without a single warning.
+TEST(CheckCommand, TheExportedBuiltInSourcesCheckWithoutAnyWarning) {
+    for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--no-profile"}, {"--werror"}}) {
+        sbtest::TempFolder folder;
+        ASSERT_EQ(runTool({"export", "src"}, folder.path()).exitStatus, 0);
+        std::vector<std::string> args{"check", "--json"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(), {"src/" + lineSourceName, "src/" + trainSourceName});
+        const Finished run = runTool(args, folder.path());
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(nlohmann::json::parse(run.out).at("diagnostics"), nlohmann::json::array());
+    }
+}
+
+TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
+    sbtest::TempFolder folder;
+    sbtest::writeFile(folder.file("line.txt"), builtInLine);
+    sbtest::writeFile(folder.file("train.txt"), builtInTrain);
+    fs::create_directory(folder.file("a folder"));
+    const std::vector<std::vector<std::string>> cases = {
+        {"check"},
+        {"check", "line.txt"},
+        {"check", "line.txt", "train.txt", "extra.txt"},
+        {"check", "--out", "out", "line.txt", "train.txt"},
+        {"check", "--line-name", "", "line.txt", "train.txt"},
+        {"check", "--train-number", "a/b", "line.txt", "train.txt"},
+        {"check", "missing.txt", "train.txt"},
+        {"check", "line.txt", "missing.txt"},
+        {"check", "a folder", "train.txt"},
+        {"check", "line.txt", "a folder"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const auto& a : args) shown += " [" + a + "]";
+        SCOPED_TRACE(shown);
+        const Finished run = runTool(args, folder.path());
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_FALSE(run.err.empty());
+    }
+    EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{"line.txt", "train.txt", "a folder"}));
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#include "tools/check_command.h"
+
+#include <ostream>
+
+#include "tools/compile_command.h"
+#include "tools/diagnostic.h"
+#include "tools/display_text.h"
+#include "tools/exit_status.h"
+#include "tools/source_compile.h"
+
+namespace sb::tool {
+
+int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+    const ScenarioNames scenario =
+        scenarioNames(options.lineSource, options.trainSource, options.lineName, options.trainNumber);
+    if (!namesUsable(scenario, err)) return exitUsage;
+    SourceCompile compile;
+    try {
+        compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
+    } catch (const std::exception& failure) {
+        err << "scenario-tool: " << displayText(failure.what()) << '\n';
+        return exitUsage;
+    }
+    writeDiagnostics(err, compile.diagnostics);
+    if (options.json) out << jsonLine(resultJson(compile));
+    return exitStatusOf(compile, options.werror);
+}
+
+}  // namespace sb::tool

@@ -1,0 +1,916 @@
+#include "tools/error_report.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <iterator>
+
+#include "compiler/line/profile.h"
+#include "compiler/train/restriction_recorder.h"
+#include "model/error_codes.h"
+#include "model/scenario_table.h"
+#include "tools/cell_claims.h"
+#include "tools/keyword_suggestions.h"
+#include "tools/row_rules.h"
+
+namespace sb::tool {
+
+namespace {
+
+std::string codeSuffix(std::int32_t code, std::optional<std::int32_t> position) {
+    std::string text = "(code " + std::to_string(code);
+    if (position && error::hasPosition(code)) text += " at " + std::to_string(*position) + " m";
+    return text + ")";
+}
+
+std::string metres(std::int64_t value) { return withUnit(value, "m"); }
+
+// A decimal number by its form alone: sign, digits with an optional
+// fraction, an optional exponent. (Such a token fails to read only when it
+// is too large for any field.)
+bool looksDecimal(std::string_view text) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t count = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        count += digits();
+    }
+    if (count == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == text.size();
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty()) return text;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+class ErrorReport {
+public:
+    ErrorReport(const TraceView& view, const CompileFacts& facts)
+        : view_(view), trace_(view.trace()), model_(facts.model), facts_(facts) {}
+
+    CompileErrors run() {
+        CompileErrors out;
+        if (model_.errorCode == error::lineFileMissing && trace_.sources().empty()) {
+            out.line.push_back(view_.atFile(SourceRole::Line, Severity::Error,
+                                            "the line source file does not exist " +
+                                                codeSuffix(error::lineFileMissing, {}),
+                                            error::lineFileMissing));
+        }
+        const TracedSource* line = view_.source(SourceRole::Line);
+        const bool noRouteLength = line != nullptr && line->dataStarted && !hasRow(*line, RowKind::routeLength);
+        std::optional<std::size_t> lineBeyond;
+        for (const TracedSource& source : trace_.sources()) {
+            std::vector<Diagnostic>& into = source.role == SourceRole::Line ? out.line : out.train;
+            for (const TracedError& e : source.errors) {
+                const bool beyond = e.code == error::beyondCells;
+                // Without a route length no feature fits; the missing row is the error to report.
+                if (source.role == SourceRole::Line && beyond && noRouteLength) continue;
+                if (source.role == SourceRole::Train && beyond && lineBeyond && carriedOver(source, e)) {
+                    out.line[*lineBeyond].notes.push_back(carriedNote(source, e));
+                    continue;
+                }
+                into.push_back(explain(source, e));
+                if (source.role == SourceRole::Line && beyond) lineBeyond = out.line.size() - 1;
+            }
+        }
+        if (const auto& failure = trace_.failure()) {
+            const bool inLine = failure->source && trace_.sources()[*failure->source].role == SourceRole::Line;
+            (inLine ? out.line : out.train).push_back(explainFailure(*failure));
+        }
+        const std::int32_t code = model_.errorCode;
+        if (code == error::noCellBeforeSignal || code == error::noCellBeforeRestriction ||
+            code == error::noCellInsideRestriction) {
+            out.end.push_back(explainFinishing(code, model_.errorPosition));
+        }
+        if (!facts_.fatal.empty()) out.end.push_back(explainFatal());
+        return out;
+    }
+
+private:
+    // --- places
+
+    Diagnostic error(const TracedSource& source, std::optional<std::size_t> field, const TracedRow* row,
+                     const std::string& message, std::int32_t code) const {
+        if (field) return view_.at(source, *field, Severity::Error, message, code);
+        if (row != nullptr) return view_.at(source, row->keyword, Severity::Error, message, code);
+        return view_.atFile(source.role, Severity::Error, message, code);
+    }
+
+    Diagnostic note(const TracedSource& source, std::size_t field, const std::string& message) const {
+        return view_.at(source, field, Severity::Note, message);
+    }
+
+    // A note at the row that put a feature in a cell.
+    Diagnostic claimNote(const CellClaim& claim, std::int64_t cell) const {
+        const std::size_t field = claim.row->values.empty() ? claim.row->keyword : claim.row->values.front();
+        return note(*claim.source, field, claim.what + " takes cell " + std::to_string(cell) + " here");
+    }
+
+    static bool hasRow(const TracedSource& source, RowKind kind) {
+        return std::any_of(source.rows.begin(), source.rows.end(), [kind](const TracedRow& r) { return r.kind == kind; });
+    }
+
+    static std::optional<std::size_t> value(const TracedRow* row, std::size_t i) {
+        if (row == nullptr) return std::nullopt;
+        return TraceView::valueField(*row, i);
+    }
+
+    static std::optional<std::int64_t> whole(const TracedSource& source, const TracedRow* row, std::size_t i) {
+        if (row == nullptr) return std::nullopt;
+        return TraceView::wholeValue(source, *row, i);
+    }
+
+    static std::string fieldName(const TracedRow& row, std::size_t i) {
+        const std::span<const FieldRule> rules = rowRules(row.kind);
+        return i < rules.size() ? std::string(rules[i].name) : "value";
+    }
+
+    std::int64_t lastCell() const { return model_.cellCount; }
+    std::string cellsEnd() const {
+        return "the cells end at " + metres(50 * static_cast<std::int64_t>(lastCell())) + " (the route length, " +
+               metres(model_.scenario[trainRouteEntry].longB) + ", and 7000 m after it)";
+    }
+
+    const TracedRow* rowOf(const TracedSource& source, int index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < source.rows.size()
+                   ? &source.rows[static_cast<std::size_t>(index)]
+                   : nullptr;
+    }
+
+    // --- errors recorded by the passes
+
+    Diagnostic explain(const TracedSource& source, const TracedError& e) const {
+        const TracedRow* row = rowOf(source, e.row);
+        const std::string suffix = " " + codeSuffix(e.code, e.position);
+        switch (e.code) {
+            case error::lineHeaderMissing: return headerMissing(source, suffix);
+            case error::routeTooLong:
+                return error(source, value(row, 0), row,
+                             "route length " + metres(whole(source, row, 0).value_or(0)) +
+                                 " is above the limit of 1000000 m" + suffix,
+                             e.code);
+            case error::repetitionStartNotMultiple:
+            case error::repetitionEndNotMultiple: {
+                const std::size_t i = e.code == error::repetitionStartNotMultiple ? 0 : 1;
+                return error(source, value(row, i), row,
+                             fieldName(*row, i) + " " + metres(whole(source, row, i).value_or(0)) +
+                                 " must be a multiple of 50 m" + suffix,
+                             e.code);
+            }
+            case error::repetitionCodesMissing:
+                return error(source, std::nullopt, row,
+                             quotedToken(source.keywordText(*row)) +
+                                 " names no number of codes: write `ripetizione segnali 9 codici` or "
+                                 "`ripetizione segnali 4 codici`" + suffix,
+                             e.code);
+            case error::badCurve: return badCurve(source, row, suffix);
+            case error::beyondCells: return beyond(source, row, e, suffix);
+            case error::boardCellTaken:
+            case error::indicatorCellTaken:
+            case error::codePointCellTaken:
+            case error::signalCellTaken: return taken(source, row, e, suffix);
+            case error::warningCellTaken:
+            case error::restrictionStartTaken:
+            case error::restrictionEndTaken:
+            case error::approachMarkerTaken: return restrictionTaken(source, row, e, suffix);
+            case error::stationNotMultiple:
+                return error(source, value(row, 0), row,
+                             "station position " + metres(whole(source, row, 0).value_or(0)) +
+                                 " must be a multiple of 50 m" + suffix,
+                             e.code);
+            case error::stationLengthNotMultiple:
+                return error(source, value(row, 2), row,
+                             "station length " + metres(whole(source, row, 2).value_or(0)) +
+                                 " must be a multiple of 100 m" + suffix,
+                             e.code);
+            case error::stationsTooClose: return stationsTooClose(source, row, suffix);
+            case error::stationAreaTooEarly: {
+                const StationExtent extent = row ? stationExtent(source, *row) : StationExtent{};
+                return error(source, value(row, 0), row,
+                             "the area of the station at " + metres(whole(source, row, 0).value_or(0)) + " ends at " +
+                                 metres(extent.end) +
+                                 ": a station where the train stops (kind below 25) needs its area to end after "
+                                 "100 m" + suffix,
+                             e.code);
+            }
+            case error::tooManyStations: return tooManyStations(source, row, suffix);
+            case error::kmPostNotMultiple: return kmPostNotMultiple(source, suffix);
+            default: break;
+        }
+        return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
+    }
+
+    Diagnostic headerMissing(const TracedSource& source, const std::string& suffix) const {
+        std::optional<std::size_t> near;
+        for (std::size_t f = 0; f < source.fields.size(); ++f) {
+            std::string text(source.text(f));
+            for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            if (text.find("[generale]") != std::string::npos) {
+                return error(source, f, nullptr,
+                             "`[generale]` is the last field of the file: the rows of the line source follow it" +
+                                 suffix,
+                             error::lineHeaderMissing);
+            }
+            const std::size_t first = text.find_first_not_of(" \t");
+            if (!near && first != std::string::npos && text.size() - first >= 6 &&
+                editDistance(text.substr(first, text.find_last_not_of(" \t") + 1 - first), "[generale]") <= 2) {
+                near = f;
+            }
+        }
+        if (near) {
+            return error(source, near, nullptr,
+                         quotedToken(source.text(*near)) + " is not `[generale]`: a line source is read from the field "
+                         "after `[generale]` (did you mean `[generale]`?)" + suffix,
+                         error::lineHeaderMissing);
+        }
+        return error(source, std::nullopt, nullptr,
+                     "no `[generale]` field: a line source is read from the field after `[generale]`" + suffix,
+                     error::lineHeaderMissing);
+    }
+
+    Diagnostic badCurve(const TracedSource& source, const TracedRow* row, const std::string& suffix) const {
+        if (row != nullptr && !curveTurnRate(source.text(row->keyword))) {
+            return error(source, std::nullopt, row,
+                         "the curve keyword " + quotedToken(source.keywordText(*row)) +
+                             " names no curve class: write a digit 1 to 6 after `curvad` or `curvas`, as in "
+                             "`curvad3`" + suffix,
+                         error::badCurve);
+        }
+        return error(source, value(row, 0), row,
+                     "the curve takes the plan-view line profile past metre 1000000" + suffix, error::badCurve);
+    }
+
+    bool carriedOver(const TracedSource& source, const TracedError& e) const {
+        const TracedRow* row = rowOf(source, e.row);
+        if (row == nullptr) return false;
+        const auto p = whole(source, row, 0);
+        if (!p) return false;
+        if (row->kind == RowKind::signal) return fitsCells(model_, *p) && hasCell(model_, pointCell(*p));
+        if (row->kind == RowKind::restriction) {
+            const auto length = whole(source, row, 2);
+            return length && fitsCells(model_, *p) &&
+                   restrictionCellsExist(model_, static_cast<std::int32_t>(*p), static_cast<std::int32_t>(*length));
+        }
+        return false;
+    }
+
+    Diagnostic carriedNote(const TracedSource& source, const TracedError& e) const {
+        const TracedRow* row = rowOf(source, e.row);
+        return note(source, value(row, 0).value_or(row->keyword),
+                    "the train source stops at its first " + std::string(keywordInfo(row->kind).noun) +
+                        " row, here, which sets the error position to " + metres(e.position.value_or(0)));
+    }
+
+    Diagnostic beyond(const TracedSource& source, const TracedRow* row, const TracedError& e,
+                      const std::string& suffix) const {
+        const auto p = whole(source, row, 0);
+        if (row == nullptr || !p) {
+            return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
+        }
+        const std::string name = fieldName(*row, 0) + " " + metres(*p);
+        const std::int64_t cellsEndMetre = 50 * static_cast<std::int64_t>(lastCell());
+        auto before = [&](std::int64_t first) {
+            return error(source, value(row, 0), row,
+                         name + " lies before the start of the line: the first position that fits is " + metres(first) +
+                             suffix,
+                         e.code);
+        };
+        auto past = [&](std::int64_t lastFit) {
+            return error(source, value(row, 0), row,
+                         name + " lies beyond the last cell: the last position that fits is " + metres(lastFit) + "; " +
+                             cellsEnd() + suffix,
+                         e.code);
+        };
+        const bool fits = fitsCells(model_, *p);
+        switch (row->kind) {
+            case RowKind::station: {
+                if ((static_cast<double>(*p) + 800.0) / 50.0 > lastCell()) {
+                    return error(source, value(row, 0), row,
+                                 name + " lies too far along: a station needs 800 m of cells after its position, so "
+                                        "the last position that fits is " + metres(cellsEndMetre - 800) + "; " +
+                                     cellsEnd() + suffix,
+                                 e.code);
+                }
+                const StationExtent extent = stationExtent(source, *row);
+                return error(source, value(row, 2), row,
+                             "the area of the station at " + metres(*p) + " ends at " + metres(extent.end) +
+                                 ", beyond the last cell; " + cellsEnd() + suffix,
+                             e.code);
+            }
+            case RowKind::signal:
+                if (fits) return before(-75);
+                break;
+            case RowKind::codePoint:
+                if (fits) return before(-25);
+                break;
+            case RowKind::restriction: {
+                if (!fits) break;
+                if (!hasCell(model_, pointCell(*p))) return before(-75);
+                const std::int64_t end = *p + whole(source, row, 2).value_or(0);
+                return error(source, value(row, 2), row,
+                             "the restriction at " + metres(*p) + " ends at " + metres(end) +
+                                 (end < 0 ? ", before the start of the line" : ", beyond the last cell; " + cellsEnd()) +
+                                 suffix,
+                             e.code);
+            }
+            default: break;
+        }
+        return past(cellsEndMetre - 100);
+    }
+
+    Diagnostic taken(const TracedSource& source, const TracedRow* row, const TracedError& e,
+                     const std::string& suffix) const {
+        const auto p = whole(source, row, 0);
+        if (row == nullptr || !p) {
+            return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
+        }
+        const std::int64_t cell = e.code == error::codePointCellTaken ? codeCell(*p) : pointCell(*p);
+        const CellClaims claims(trace_, model_, row);
+        const CellClaim* claim = claims.at(cell);
+        std::string holder = claim != nullptr ? claim->what : "a feature";
+        if (claim == nullptr && hasCell(model_, cell)) holder = "a " + std::string(cellKindName(cellAt(model_, cell).kind));
+        Diagnostic d = error(source, value(row, 0), row,
+                             "the " + std::string(keywordInfo(row->kind).noun) + " at " + metres(*p) + " goes into cell " +
+                                 std::to_string(cell) + ", which already holds " + holder +
+                                 ": a cell holds one feature" + suffix,
+                             e.code);
+        if (claim != nullptr) d.notes.push_back(claimNote(*claim, cell));
+        return d;
+    }
+
+    Diagnostic restrictionTaken(const TracedSource& source, const TracedRow* row, const TracedError& e,
+                                const std::string& suffix) const {
+        RestrictionRow r{};
+        std::int32_t* fields[] = {&r.start, &r.speed, &r.length, &r.pointFlag, &r.markApproach, &r.pointValue};
+        for (std::size_t i = 0; i < 6; ++i) {
+            const auto v = whole(source, row, i);
+            if (!v) return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
+            *fields[i] = static_cast<std::int32_t>(*v);
+        }
+        RestrictionCells cells;
+        try {
+            cells = restrictionCells(r);
+        } catch (const RunTimeFailure&) {
+            return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
+        }
+        const CellClaims claims(trace_, model_, row);
+        const std::string at = "the restriction at " + metres(r.start);
+        std::int64_t cell = 0;
+        std::string point;
+        std::size_t field = 0;
+        switch (e.code) {
+            case error::warningCellTaken:
+                cell = cells.warning;
+                point = "puts its warning point 1200 m before its start, at " + metres(r.start - 1200) + ", in cell " +
+                        std::to_string(cell);
+                break;
+            case error::restrictionStartTaken:
+                cell = cells.start;
+                point = "starts in cell " + std::to_string(cell);
+                break;
+            case error::restrictionEndTaken:
+                cell = cells.end;
+                field = 2;
+                point = "ends at " + metres(static_cast<std::int64_t>(r.start) + r.length) + ", in cell " +
+                        std::to_string(cell);
+                break;
+            default: {
+                field = 4;
+                for (std::int64_t i = 0; i <= 3; ++i) {
+                    cell = cells.firstMarker - i;
+                    if (cell == cells.warning || cell == cells.start || cell == cells.end) {
+                        return error(source, value(row, 0), row,
+                                     at + " puts its four warning markers in cells " +
+                                         std::to_string(cells.firstMarker - 3) + " to " +
+                                         std::to_string(cells.firstMarker) + ", and cell " + std::to_string(cell) +
+                                         " is its own warning point: a start that is not a multiple of 50 m can put "
+                                         "the first marker there; write the start as a multiple of 50 m, or 0 as the "
+                                         "markers flag" + suffix,
+                                     e.code);
+                    }
+                    if (claims.at(cell) != nullptr || (hasCell(model_, cell) && !isFree(cellAt(model_, cell).kind))) break;
+                }
+                point = "puts its four warning markers in cells " + std::to_string(cells.firstMarker - 3) + " to " +
+                        std::to_string(cells.firstMarker) + ", just before its warning point; cell " +
+                        std::to_string(cell);
+                break;
+            }
+        }
+        const CellClaim* claim = claims.at(cell);
+        std::string holder = claim != nullptr ? claim->what : "a feature";
+        if (claim == nullptr && hasCell(model_, cell)) holder = "a " + std::string(cellKindName(cellAt(model_, cell).kind));
+        const std::string verb = e.code == error::approachMarkerTaken ? " already holds " : ", which already holds ";
+        Diagnostic d = error(source, value(row, field), row, at + " " + point + verb + holder + suffix, e.code);
+        if (claim != nullptr) d.notes.push_back(claimNote(*claim, cell));
+        return d;
+    }
+
+    const TracedRow* previousStation(const TracedSource& source, const TracedRow* row) const {
+        const TracedRow* before = nullptr;
+        for (const TracedRow& r : source.rows) {
+            if (&r == row) break;
+            if (r.kind == RowKind::station) before = &r;
+        }
+        return before;
+    }
+
+    Diagnostic stationsTooClose(const TracedSource& source, const TracedRow* row, const std::string& suffix) const {
+        const TracedRow* before = previousStation(source, row);
+        const auto p = whole(source, row, 0);
+        const StationExtent extent = row ? stationExtent(source, *row) : StationExtent{};
+        const auto previousP = before ? whole(source, before, 0) : std::nullopt;
+        const StationExtent previous = before ? stationExtent(source, *before) : StationExtent{};
+        if (!p || !extent.known || !previousP || !previous.known) {
+            return error(source, value(row, 0), row, std::string(error::cause(error::stationsTooClose)) + suffix,
+                         error::stationsTooClose);
+        }
+        std::string message;
+        if (*p <= *previousP) {
+            message = "the station at " + metres(*p) + " comes after the station at " + metres(*previousP) +
+                      ": stations must come in increasing position, their areas 350 m apart or more";
+        } else {
+            message = "the area of the station at " + metres(*p) + " begins at " + metres(extent.start) +
+                      ", less than 350 m after the area of the previous station ends (" + metres(previous.end) +
+                      "): station areas must be 350 m apart or more";
+        }
+        Diagnostic d = error(source, value(row, 0), row, message + suffix, error::stationsTooClose);
+        d.notes.push_back(note(source, value(before, 0).value_or(before->keyword),
+                               "the previous station, whose area runs from " + metres(previous.start) + " to " +
+                                   metres(previous.end)));
+        return d;
+    }
+
+    Diagnostic tooManyStations(const TracedSource& source, const TracedRow* row, const std::string& suffix) const {
+        std::int64_t boards = 0;
+        if (const TracedSource* line = view_.source(SourceRole::Line)) {
+            for (const TracedRow& r : line->rows) boards += r.kind == RowKind::board ? 1 : 0;
+        }
+        return error(source, std::nullopt, row,
+                     "no entry of the scenario table is left after this station: stations and location boards share "
+                     "entries 1 to 80, so with " + std::to_string(boards) + " location board" +
+                         (boards == 1 ? "" : "s") + " at most " + std::to_string(std::max<std::int64_t>(78 - boards, 0)) +
+                         " stations fit" + suffix,
+                     error::tooManyStations);
+    }
+
+    Diagnostic kmPostNotMultiple(const TracedSource& train, const std::string& suffix) const {
+        if (const TracedSource* line = view_.source(SourceRole::Line)) {
+            // The last row of each set counts; its position and value must be multiples of 50.
+            for (const RowKind kind : {RowKind::kmPostOne, RowKind::kmPostTwo, RowKind::kmPostThree}) {
+                const TracedRow* last = nullptr;
+                for (const TracedRow& r : line->rows) {
+                    if (r.kind == kind) last = &r;
+                }
+                for (std::size_t i = 0; last != nullptr && i < 2; ++i) {
+                    const auto v = whole(*line, last, i);
+                    if (v && *v % 50 != 0) {
+                        return error(*line, value(last, i), last,
+                                     fieldName(*last, i) + " " + metres(*v) + " must be a multiple of 50 m" + suffix,
+                                     error::kmPostNotMultiple);
+                    }
+                }
+            }
+        }
+        return error(train, std::nullopt, nullptr, std::string(error::cause(error::kmPostNotMultiple)) + suffix,
+                     error::kmPostNotMultiple);
+    }
+
+    // --- the failure handler
+
+    Diagnostic explainFailure(const TracedFailure& failure) const {
+        const std::string suffix = " " + codeSuffix(error::readFailure, {});
+        if (!failure.source) {
+            Diagnostic d;
+            d.code = error::readFailure;
+            d.message = "the compile failed: " + authorsNames(failure.what) + suffix;
+            return d;
+        }
+        const TracedSource& source = trace_.sources()[*failure.source];
+        const TracedRow* row = rowOf(source, failure.row);
+        const std::string file = source.role == SourceRole::Line ? "line" : "train";
+        if (failure.readFailure == ReadFailureKind::EndOfData) {
+            if (source.fields.empty()) {
+                return view_.atFile(source.role, Severity::Error, "the " + file + " source file is empty" + suffix,
+                                    error::readFailure);
+            }
+            if (row != nullptr) {
+                const std::size_t expected = static_cast<std::size_t>(keywordInfo(row->kind).values);
+                return error(source, std::nullopt, row,
+                             "the file ends inside the " + quotedToken(source.keywordText(*row)) + " row: " +
+                                 std::to_string(expected) + " values expected, " + std::to_string(row->values.size()) +
+                                 " found" + suffix,
+                             error::readFailure);
+            }
+            return error(source, failure.field, nullptr,
+                         "the file ends while fields holding a \"-\" are passed over in the header: a field must "
+                         "follow them" + suffix,
+                         error::readFailure);
+        }
+        if (failure.readFailure == ReadFailureKind::NotANumber && failure.field) {
+            return notANumber(source, row, *failure.field, suffix);
+        }
+        if (source.role == SourceRole::Line && !hasRow(source, RowKind::routeLength)) return noRouteLength(source, suffix);
+        if (failure.field && row != nullptr && source.fields[*failure.field].row == failure.row &&
+            source.fields[*failure.field].kind == FieldKind::Number) {
+            const std::size_t f = *failure.field;
+            const auto read = TraceView::number(source, f);
+            if (read && !fitsWidth(roundHalfEven(*read), source.fields[f].width)) {
+                const std::size_t i = static_cast<std::size_t>(
+                    std::find(row->values.begin(), row->values.end(), f) - row->values.begin());
+                return error(source, f, row,
+                             fieldName(*row, i) + " " + quotedToken(source.text(f)) + " does not fit " +
+                                 std::string(widthDescription(source.fields[f].width)) + suffix,
+                             error::readFailure);
+            }
+        }
+        if (failure.stage == ReadStage::TrainCompletion) {
+            if (auto d = pendingSpeed(source, nullptr, suffix)) return *d;
+        }
+        if (row != nullptr) {
+            if (auto d = rowFailure(source, *row, failure, suffix)) return *d;
+        }
+        const std::string what = authorsNames(failure.what);
+        return error(source, std::nullopt, row, "the compile failed here: " + what + suffix, error::readFailure);
+    }
+
+    std::string authorsNames(const std::string& text) const {
+        const SourcePaths& paths = view_.paths();
+        return authorText(replaceAll(replaceAll(text, paths.internalTrainName, paths.trainSource),
+                                      paths.internalLineName, paths.lineSource));
+    }
+
+    Diagnostic notANumber(const TracedSource& source, const TracedRow* row, std::size_t f,
+                          const std::string& suffix) const {
+        const std::string_view token = source.text(f);
+        if (row == nullptr) {
+            return error(source, f, nullptr, "a value is not a number: " + quotedToken(token) + suffix, error::readFailure);
+        }
+        const std::size_t i =
+            static_cast<std::size_t>(std::find(row->values.begin(), row->values.end(), f) - row->values.begin());
+        const std::string name = fieldName(*row, i);
+        const std::size_t expected = static_cast<std::size_t>(keywordInfo(row->kind).values);
+        const int keywordLine = source.fields[row->keyword].span.line;
+        const FieldSpan& span = source.fields[f].span;
+        const int previousLine = i == 0 ? keywordLine : source.fields[row->values[i - 1]].span.line;
+        // The row's line holds fewer values than the row reads: the value
+        // read here belongs to what follows.
+        const std::size_t found = fieldsAfterKeyword(source, *row);
+        const bool firstOnLaterLine = span.line != previousLine;
+        if (found < expected && (firstOnLaterLine || span.line == keywordLine)) {
+            Diagnostic d = error(source, std::nullopt, row,
+                                 "the " + quotedToken(source.keywordText(*row)) + " row: " + std::to_string(expected) +
+                                     " values expected, " + std::to_string(found) + " found" + suffix,
+                                 error::readFailure);
+            d.notes.push_back(note(source, f,
+                                   "the " + name + " is taken from the next field, " + quotedToken(token) +
+                                       ", which is not a number"));
+            return d;
+        }
+        if (looksDecimal(token)) {
+            return error(source, f, row,
+                         name + " " + quotedToken(token) + " does not fit " +
+                             std::string(widthDescription(source.fields[f].width)) + suffix,
+                         error::readFailure);
+        }
+        if (token.empty()) {
+            return error(source, f, row,
+                         name + " is empty: a value is missing between two commas, or a comma ends a line inside the "
+                                "row" + suffix,
+                         error::readFailure);
+        }
+        return error(source, f, row, name + " is not a number: " + quotedToken(token) + suffix, error::readFailure);
+    }
+
+    // The fields on the keyword's line after it, as commas separate them
+    // (a comma closing the line adds none).
+    static std::size_t fieldsAfterKeyword(const TracedSource& source, const TracedRow& row) {
+        const FieldSpan& keyword = source.fields[row.keyword].span;
+        const std::string_view line = source.lineAt(keyword.offset);
+        const std::size_t keywordEnd = static_cast<std::size_t>(keyword.column - 1) + keyword.length;
+        std::string_view rest = line.substr(std::min(line.size(), keywordEnd));
+        if (rest.empty() || rest.front() != ',') return 0;
+        rest.remove_prefix(1);
+        std::size_t count = 1;
+        for (const char c : rest) count += c == ',' ? 1 : 0;
+        const std::size_t lastComma = rest.find_last_of(',');
+        if (lastComma != std::string_view::npos && rest.find_first_not_of(" \t", lastComma + 1) == std::string_view::npos) {
+            --count;
+        }
+        return count;
+    }
+
+    Diagnostic noRouteLength(const TracedSource& source, const std::string& suffix) const {
+        // The "[generale]" field: the last field before the data.
+        std::optional<std::size_t> generale;
+        for (std::size_t f = 0; f < source.fields.size() && source.fields[f].section == TraceSection::Preamble; ++f) {
+            generale = f;
+        }
+        Diagnostic d = error(source, generale, nullptr,
+                             "no `lunghezza percorso` row in [generale]: the route length sizes the cells" + suffix,
+                             error::readFailure);
+        for (std::size_t f = 0; f < source.fields.size(); ++f) {
+            const TracedField& field = source.fields[f];
+            if (field.kind != FieldKind::Keyword || field.section != TraceSection::LineHeader) continue;
+            const auto near = suggestKeyword(source.text(f), KeywordSection::LineHeader);
+            if (near && near->kind == RowKind::routeLength) {
+                d.notes.push_back(note(source, f, quotedToken(source.text(f)) + " is not read as `lunghezza percorso`"));
+                break;
+            }
+        }
+        return d;
+    }
+
+    // The line speed a row set is written into the cells when the next row
+    // of the profile is read, or when the train source ends.
+    std::optional<Diagnostic> pendingSpeed(const TracedSource& source, const TracedRow* current,
+                                           const std::string& suffix) const {
+        const TracedRow* culprit = nullptr;
+        for (const TracedRow& r : source.rows) {
+            if (&r == current) break;
+            if (r.kind == RowKind::lineSpeed) culprit = &r;
+        }
+        const auto speed = culprit ? whole(source, culprit, 1) : std::nullopt;
+        if (!speed) return std::nullopt;
+        const double fifth = roundHalfEven(static_cast<double>(*speed) / 5.0);
+        if (fifth >= 0.0 && fifth <= 255.0) return std::nullopt;
+        Diagnostic d = error(source, value(culprit, 1), culprit,
+                             "line speed " + withUnit(*speed, "km/h") +
+                                 " does not fit the cells: each holds a fifth of the speed in a byte, from 0 to "
+                                 "1277 km/h" + suffix,
+                             error::readFailure);
+        if (current != nullptr) {
+            d.notes.push_back(note(source, current->keyword,
+                                   "the compile writes that speed into the cells up to this row, and stops"));
+        } else {
+            d.notes.push_back(view_.atFile(source.role, Severity::Note,
+                                           "the compile writes that speed into the cells when the train source ends, "
+                                           "and stops"));
+        }
+        return d;
+    }
+
+    std::optional<Diagnostic> rowFailure(const TracedSource& source, const TracedRow& row, const TracedFailure& failure,
+                                         const std::string& suffix) const {
+        const auto p = whole(source, &row, 0);
+        auto at = [&](std::size_t i, const std::string& message) {
+            return std::optional<Diagnostic>(error(source, value(&row, i), &row, message + suffix, error::readFailure));
+        };
+        auto count = [&](RowKind kind) {
+            std::int64_t n = 0;
+            for (const TracedRow& r : source.rows) {
+                n += r.kind == kind ? 1 : 0;
+                if (&r == &row) break;
+            }
+            return n;
+        };
+        const std::string_view what = failure.what;
+        const bool textTooLong = what.find("too long for a scenario entry") != std::string_view::npos;
+        switch (row.kind) {
+            case RowKind::routeLength:
+                if (p) return at(0, "route length " + metres(*p) + " leaves no cells: the cells cover the route length and 7000 m after it");
+                break;
+            case RowKind::lineSpeed:
+                if (auto d = pendingSpeed(source, &row, suffix)) return d;
+                break;
+            case RowKind::gradient: {
+                const TracedRow* before = nullptr;
+                for (const TracedRow& r : source.rows) {
+                    if (&r == &row) break;
+                    if (r.kind == RowKind::gradient) before = &r;
+                }
+                if (before != nullptr) {
+                    const auto g = whole(source, before, 1);
+                    if (g && *g + 100 > 2147483647) {
+                        Diagnostic d = error(source, value(before, 1), before,
+                                             "gradient value " + withUnit(*g, "‰") + " is too large to be stored" + suffix,
+                                             error::readFailure);
+                        d.notes.push_back(note(source, row.keyword, "the compile writes it into the cells here"));
+                        return d;
+                    }
+                }
+                break;
+            }
+            case RowKind::speedIndicator: {
+                if (p && pointCell(*p) < 0) return at(0, fieldName(row, 0) + " " + metres(*p) + " lies before the start of the line: the first position that fits is -75 m");
+                static constexpr const char* classes[] = {"a", "b", "c"};
+                for (std::size_t k = 0; k < 3; ++k) {
+                    const auto left = whole(source, &row, 1 + k);
+                    const auto right = whole(source, &row, 5 + k);
+                    if (!left || !right) break;
+                    const double packed = roundHalfEven(static_cast<double>(*right) / 5.0 + static_cast<double>(*left) * 20.0);
+                    if (packed < -32768.0 || packed > 32767.0) {
+                        return at(1 + k, std::string("the speed indicator's class ") + classes[k] + " packs as side s × 20 + side d / 5 = " +
+                                             std::to_string(static_cast<std::int64_t>(packed)) +
+                                             ", which does not fit the cell's 16-bit value (-32768 to 32767)");
+                    }
+                }
+                break;
+            }
+            case RowKind::board:
+                if (p && pointCell(*p) < 0) return at(0, fieldName(row, 0) + " " + metres(*p) + " lies before the start of the line: the first position that fits is -75 m");
+                if (textTooLong) return at(1, "the location-board label is " + std::to_string(source.text(row.values[1]).size()) + " bytes long: a label holds at most 65535");
+                if (count(RowKind::board) > 81) return at(0, "this is location board number " + std::to_string(count(RowKind::board)) + ": a line holds at most 81");
+                break;
+            case RowKind::mountain:
+                if (count(RowKind::mountain) > 80) return at(0, "this is mountain stretch number " + std::to_string(count(RowKind::mountain)) + ": a line holds at most 80");
+                break;
+            case RowKind::signal: {
+                std::array<std::int64_t, 11> v{};
+                for (std::size_t i = 0; i < 11; ++i) {
+                    const auto x = whole(source, &row, i);
+                    if (!x) return std::nullopt;
+                    v[i] = *x;
+                }
+                auto outside16 = [](std::int64_t x) { return x < -32768 || x > 32767; };
+                if (outside16(v[5] * 10 + v[1] * 3 + v[6])) {
+                    return at(5, "the signal's fourth value, auxiliary code × 10 + first group × 3 + second group = " + std::to_string(v[5] * 10 + v[1] * 3 + v[6]) + ", does not fit 16 bits (-32768 to 32767)");
+                }
+                for (std::size_t k = 0; k < 3; ++k) {
+                    const std::int64_t packed = v[2 + k] * 10 + v[7 + k];
+                    if (outside16(packed)) {
+                        return at(2 + k, "the signal's codes " + std::to_string(k + 1) + " pack as first × 10 + second = " + std::to_string(packed) + ", which does not fit 16 bits (-32768 to 32767)");
+                    }
+                }
+                const std::int64_t mark = v[1] * 30 + v[6] * 10;
+                if (mark + 1 < 0 || mark + 4 > 255) {
+                    return at(1, "the approach marks of the signal, first group × 30 + second group × 10 + 1 to 4, come to " + std::to_string(mark + 1) + " to " + std::to_string(mark + 4) + ": they must fit a byte (0 to 255)");
+                }
+                break;
+            }
+            case RowKind::codePoint: {
+                const auto code = whole(source, &row, 1);
+                if (code && *code > 32767) return at(1, "code value " + std::to_string(*code) + " does not fit the cell's 16-bit value (at most 32767)");
+                break;
+            }
+            case RowKind::station: {
+                if (textTooLong && row.values.size() > 16) return at(16, "the station name is " + std::to_string(source.text(row.values[16]).size()) + " bytes long: a name holds at most 65535");
+                const auto h = whole(source, &row, 13);
+                const auto m = whole(source, &row, 14);
+                const auto s = whole(source, &row, 15);
+                if (h && m && s) {
+                    // Each step of (hours × 60 + minutes) × 60 + seconds must fit 32 bits.
+                    auto fits = [](std::int64_t x) { return x >= -2147483648LL && x <= 2147483647LL; };
+                    const std::int64_t steps[] = {*h * 60, *h * 60 + *m, (*h * 60 + *m) * 60, (*h * 60 + *m) * 60 + *s};
+                    if (!std::all_of(std::begin(steps), std::end(steps), fits)) {
+                        return at(13, "the scheduled time, hours × 3600 + minutes × 60 + seconds, does not fit a 32-bit number");
+                    }
+                }
+                break;
+            }
+            case RowKind::curve:
+                return at(1, "the curve's start plus its length passes 2147483647 m");
+            default:
+                break;
+        }
+        return std::nullopt;
+    }
+
+    // --- the finishing pass
+
+    const TracedRow* findRow(RowKind kind, const std::function<bool(const TracedSource&, const TracedRow&)>& test,
+                             const TracedSource** in) const {
+        const TracedSource* train = view_.source(SourceRole::Train);
+        if (train == nullptr) return nullptr;
+        const TracedRow* found = nullptr;
+        for (const TracedRow& r : train->rows) {
+            if (r.kind == kind && test(*train, r)) found = &r;
+        }
+        *in = train;
+        return found;
+    }
+
+    void occupantNotes(Diagnostic& d, const CellClaims& claims, std::initializer_list<std::int64_t> cells) const {
+        for (const std::int64_t cell : cells) {
+            if (const CellClaim* claim = claims.at(cell)) d.notes.push_back(claimNote(*claim, cell));
+        }
+    }
+
+    Diagnostic explainFinishing(std::int32_t code, std::int32_t position) const {
+        const std::string suffix = " " + codeSuffix(code, position);
+        const std::int64_t cell = position / 50;
+        const CellClaims claims(trace_, model_);
+        const TracedSource* train = nullptr;
+        auto restrictionAt = [&](auto test) {
+            return findRow(RowKind::restriction, [&](const TracedSource& s, const TracedRow& r) {
+                const auto start = TraceView::wholeValue(s, r, 0);
+                const auto length = TraceView::wholeValue(s, r, 2);
+                return start && length && test(pointCell(*start), pointCell(*start + *length));
+            }, &train);
+        };
+        if (code == error::noCellBeforeRestriction) {
+            const TracedRow* row = restrictionAt([&](std::int64_t start, std::int64_t) { return start == cell; });
+            if (row != nullptr) {
+                Diagnostic d = error(*train, value(row, 0), row,
+                                     "no free cell for a code point the compiler adds before the start of this "
+                                     "restriction (cell " + std::to_string(cell) + "): each of the windows 5 to 7, 11 "
+                                     "to 13 and 18 to 20 cells before the start needs a free cell" + suffix,
+                                     code);
+                for (const std::int64_t near : {5, 11, 18}) {
+                    if (claims.at(cell - near) && claims.at(cell - near - 1) && claims.at(cell - near - 2)) {
+                        occupantNotes(d, claims, {cell - near, cell - near - 1, cell - near - 2});
+                    }
+                }
+                return d;
+            }
+        }
+        if (code == error::noCellInsideRestriction) {
+            const TracedRow* row =
+                restrictionAt([&](std::int64_t start, std::int64_t end) { return start <= cell && cell <= end + 12; });
+            if (row != nullptr) {
+                Diagnostic d = error(*train, value(row, 0), row,
+                                     "no free cell near cell " + std::to_string(cell) +
+                                         " for a code point the compiler adds inside this restriction (every 400 m) "
+                                         "or just in front of the first signal after it" + suffix,
+                                     code);
+                occupantNotes(d, claims, {cell - 2, cell - 1, cell, cell + 1});
+                return d;
+            }
+        }
+        if (code == error::noCellBeforeSignal) {
+            const TracedRow* row = findRow(RowKind::signal, [&](const TracedSource& s, const TracedRow& r) {
+                const auto p = TraceView::wholeValue(s, r, 0);
+                return p && pointCell(*p) == cell;
+            }, &train);
+            if (row != nullptr) {
+                Diagnostic d = error(*train, value(row, 0), row,
+                                     "no free cell for the code point the compiler puts in front of this signal, which "
+                                     "lies within 1000 m before a restriction's warning point: cells " +
+                                         std::to_string(cell - 2) + " and " + std::to_string(cell - 1) + " are taken" +
+                                         suffix,
+                                     code);
+                occupantNotes(d, claims, {cell - 2, cell - 1});
+                return d;
+            }
+        }
+        Diagnostic d;
+        d.message = std::string(error::cause(code)) + suffix;
+        d.code = code;
+        return d;
+    }
+
+    // --- the fatal check
+
+    Diagnostic explainFatal() const {
+        const bool first = facts_.fatal == "1250";
+        const std::int32_t code = first ? error::cellMarkTaken : error::tableCodeTaken;
+        const std::string head = "Errore n. " + facts_.fatal + ": ";
+        const std::string place = first ? "whose first value holds a mark of the compiled format"
+                                        : "whose second value holds the scenario code";
+        const std::string tail = "; no compiled file is written (code " + facts_.fatal + ")";
+        const CellClaims claims(trace_, model_);
+        if (const CellClaim* claim = claims.at(1)) {
+            const bool codePoint = claim->row->kind == RowKind::codePoint;
+            return error(*claim->source, value(claim->row, 0), claim->row,
+                         head + claim->what + " lies in cell 1, " + place + ": place " +
+                             (codePoint ? "code points at 75 m or more" : "point features at 25 m or more") + tail,
+                         code);
+        }
+        const TracedSource* train = nullptr;
+        const TracedRow* row = findRow(RowKind::restriction, [](const TracedSource& s, const TracedRow& r) {
+            const auto start = TraceView::wholeValue(s, r, 0);
+            if (!start) return false;
+            const std::int64_t c = pointCell(*start);
+            return (c >= 6 && c <= 8) || (c >= 12 && c <= 14) || (c >= 19 && c <= 21);
+        }, &train);
+        if (row != nullptr) {
+            return error(*train, value(row, 0), row,
+                         head + "the code point the compiler adds in a window before the start of this restriction "
+                                "lands in cell 1, " + place + ": free a cell of that window nearer the start, or move "
+                                "the restriction further along" + tail,
+                         code);
+        }
+        Diagnostic d;
+        d.code = code;
+        d.message = head + "cell 1, " + place + ", is already taken" + tail;
+        return d;
+    }
+
+    const TraceView& view_;
+    const SourceTrace& trace_;
+    const RouteModel& model_;
+    const CompileFacts& facts_;
+};
+
+}  // namespace
+
+CompileErrors errorDiagnostics(const TraceView& view, const CompileFacts& facts) {
+    return ErrorReport(view, facts).run();
+}
+
+}  // namespace sb::tool

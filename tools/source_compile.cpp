@@ -1,0 +1,112 @@
+#include "tools/source_compile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "compiler/common/source_files.h"
+#include "files/file_store.h"
+#include "model/file_names.h"
+#include "tools/diagnostics.h"
+#include "tools/exit_status.h"
+#include "tools/source_trace.h"
+
+namespace sb::tool {
+
+namespace {
+
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name without a suffix, compared in any letter case; nothing when the
+// name does not end with it or nothing is left.
+std::optional<std::string> withoutSuffix(const std::string& name, std::string_view suffix) {
+    if (name.size() <= suffix.size()) return std::nullopt;
+    const std::string tail = name.substr(name.size() - suffix.size());
+    const bool same = std::equal(tail.begin(), tail.end(), suffix.begin(), suffix.end(), [](char a, char b) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(a) == lower(b);
+    });
+    if (!same) return std::nullopt;
+    return name.substr(0, name.size() - suffix.size());
+}
+
+// Copies an author's source into the compile's in-memory folder. A path
+// that does not exist, is not a regular file or cannot be read is an input
+// failure of the tool, reported before anything is written.
+void copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw files::FileError("cannot open \"" + path + "\": " + std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
+    sources.files[internalName] = files::readAll(path);
+}
+
+}  // namespace
+
+ScenarioNames scenarioNames(const std::string& lineSource, const std::string& trainSource,
+                            const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber) {
+    ScenarioNames chosen{names::builtInLineName, names::builtInTrainNumber};
+    std::optional<std::string> trainLineName;
+    if (const auto stem = withoutSuffix(baseName(trainSource), "-.txt")) {
+        const std::size_t underscore = stem->find_last_of('_');
+        if (underscore != std::string::npos && underscore > 0 && underscore + 1 < stem->size()) {
+            trainLineName = stem->substr(0, underscore);
+            chosen.trainNumber = stem->substr(underscore + 1);
+        }
+    }
+    if (const auto stem = withoutSuffix(baseName(lineSource), "_linea.txt")) {
+        chosen.lineName = *stem;
+    } else if (trainLineName) {
+        chosen.lineName = *trainLineName;
+    }
+    if (lineName) chosen.lineName = *lineName;
+    if (trainNumber) chosen.trainNumber = *trainNumber;
+    return chosen;
+}
+
+std::size_t SourceCompile::warningCount() const {
+    return static_cast<std::size_t>(std::count_if(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& d) {
+        return d.severity == Severity::Warning;
+    }));
+}
+
+SourceCompile compileSourceFiles(const std::string& lineSource, const std::string& trainSource,
+                                 const ScenarioNames& scenario, bool withProfile) {
+    SourceCompile result;
+    RouteModel& model = result.model;
+    model.lineName = scenario.lineName;
+    model.trainNumber = scenario.trainNumber;
+    const SourcePaths paths{names::lineSource(model.lineName), names::trainSource(model.lineName, model.trainNumber),
+                            lineSource, trainSource};
+    MemorySources sources;
+    copySource(lineSource, paths.internalLineName, sources);
+    copySource(trainSource, paths.internalTrainName, sources);
+    SourceTrace trace;
+    result.outcome = compileModel(model, withProfile, sources, &trace);
+    result.diagnostics = compileDiagnostics(trace, paths, CompileFacts{model, result.outcome.fatal}, withProfile);
+    return result;
+}
+
+nlohmann::ordered_json resultJson(const SourceCompile& compile) {
+    nlohmann::ordered_json result;
+    result["errorCode"] = compile.model.errorCode;
+    result["errorPosition"] = compile.model.errorPosition;
+    result["fatal"] = compile.outcome.fatal.empty() ? nlohmann::ordered_json(nullptr)
+                                                    : nlohmann::ordered_json(compile.outcome.fatal);
+    result["diagnostics"] = diagnosticsJson(compile.diagnostics);
+    return result;
+}
+
+int exitStatusOf(const SourceCompile& compile, bool werror) {
+    if (!compile.outcome.fatal.empty()) return exitFatal;
+    if (compile.model.errorCode != 0) return exitSourceError;
+    if (werror && compile.warningCount() > 0) return exitSourceError;
+    return exitOk;
+}
+
+}  // namespace sb::tool

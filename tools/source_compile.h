@@ -1,0 +1,49 @@
+// The compile as compile and check run it: the authors' sources copied into
+// memory, compiled with exactly the program's compiler while a trace
+// records the reading, and everything an author is told about it.
+#pragma once
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/compile.h"
+#include "model/route_model.h"
+#include "tools/diagnostic.h"
+
+namespace sb::tool {
+
+struct ScenarioNames {
+    std::string lineName;
+    std::string trainNumber;
+};
+
+// The names the compile gives the scenario: those given as options, else
+// those of sources named the usual way ("NAME_linea.txt" gives the line
+// name, "NAME_NUMBER-.txt" the train number and, failing the line source,
+// the line name), else the built-in scenario's.
+ScenarioNames scenarioNames(const std::string& lineSource, const std::string& trainSource,
+                            const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber);
+
+struct SourceCompile {
+    RouteModel model;
+    CompileOutcome outcome;
+    std::vector<Diagnostic> diagnostics;
+
+    std::size_t warningCount() const;
+};
+
+// Compiles in-memory copies of the two sources. A source that does not
+// exist or cannot be read throws before the compile (an input failure).
+SourceCompile compileSourceFiles(const std::string& lineSource, const std::string& trainSource,
+                                 const ScenarioNames& names, bool withProfile);
+
+// {"errorCode", "errorPosition", "fatal", "diagnostics"}.
+nlohmann::ordered_json resultJson(const SourceCompile& compile);
+
+// 3 for a fatal check, 1 for an error code (or, with werror, any warning), else 0.
+int exitStatusOf(const SourceCompile& compile, bool werror);
+
+}  // namespace sb::tool

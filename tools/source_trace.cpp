@@ -1,0 +1,134 @@
+#include "tools/source_trace.h"
+
+namespace sb::tool {
+
+namespace {
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+}  // namespace
+
+std::string_view TracedSource::keywordText(const TracedRow& row) const {
+    std::string_view field = text(row.keyword);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.remove_suffix(1);
+    return field;
+}
+
+std::string_view TracedSource::lineAt(std::size_t offset) const {
+    const std::string_view all(data);
+    if (offset > all.size()) offset = all.size();
+    std::size_t first = offset;
+    while (first > 0 && !isLineEnd(all[first - 1])) --first;
+    std::size_t last = offset;
+    while (last < all.size() && !isLineEnd(all[last])) ++last;
+    return all.substr(first, last - first);
+}
+
+void SourceTrace::sourceStarted(SourceRole role, const std::string& name, std::string_view data) {
+    TracedSource source;
+    source.role = role;
+    source.name = name;
+    source.data = std::string(data);
+    sources_.push_back(std::move(source));
+    section_ = TraceSection::Preamble;
+    currentRow_ = -1;
+    readFailure_.reset();
+}
+
+void SourceTrace::fieldRead(FieldKind kind, const FieldSpan& span, NumberWidth width) {
+    TracedSource* source = current();
+    if (source == nullptr) return;
+    TracedField field;
+    field.kind = kind;
+    field.width = width;
+    field.span = span;
+    field.section = section_;
+    if (kind == FieldKind::Keyword) {
+        currentRow_ = -1;
+    } else if (currentRow_ >= 0) {
+        field.row = currentRow_;
+        source->rows[static_cast<std::size_t>(currentRow_)].values.push_back(source->fields.size());
+    }
+    source->fields.push_back(field);
+}
+
+namespace {
+
+// The keyword field read last, if any.
+TracedField* lastKeyword(TracedSource* source, std::size_t* index = nullptr) {
+    if (source == nullptr) return nullptr;
+    for (std::size_t i = source->fields.size(); i > 0; --i) {
+        if (source->fields[i - 1].kind == FieldKind::Keyword) {
+            if (index != nullptr) *index = i - 1;
+            return &source->fields[i - 1];
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void SourceTrace::keywordOutcome(KeywordOutcome outcome) {
+    if (TracedField* field = lastKeyword(current())) field->outcome = outcome;
+}
+
+void SourceTrace::dataStarts() {
+    TracedSource* source = current();
+    if (source == nullptr) return;
+    source->dataStarted = true;
+    section_ = source->role == SourceRole::Line ? TraceSection::LineHeader : TraceSection::Train;
+}
+
+void SourceTrace::headerEnds() {
+    if (TracedField* field = lastKeyword(current())) field->endsHeader = true;
+    section_ = TraceSection::LineFeatures;
+}
+
+void SourceTrace::rowStarts(RowKind kind) {
+    TracedSource* source = current();
+    std::size_t keyword = 0;
+    if (lastKeyword(source, &keyword) == nullptr) return;
+    source->rows.push_back(TracedRow{kind, keyword, {}});
+    currentRow_ = static_cast<int>(source->rows.size()) - 1;
+}
+
+void SourceTrace::readFailed(ReadFailureKind kind) { readFailure_ = kind; }
+
+void SourceTrace::errorRecorded(std::int32_t code, std::optional<std::int32_t> position) {
+    TracedSource* source = current();
+    if (source == nullptr) return;
+    // The kilometre-post check records its code once per wrong set.
+    if (!source->errors.empty() && source->errors.back().code == code && source->errors.back().row == currentRow_ &&
+        source->errors.back().position == position) {
+        return;
+    }
+    source->errors.push_back(TracedError{code, position, currentRow_});
+}
+
+void SourceTrace::stage(ReadStage stage) {
+    if (TracedSource* source = current()) source->stage = stage;
+    currentRow_ = -1;
+}
+
+void SourceTrace::failed(std::string_view what) {
+    TracedFailure failure;
+    failure.what = std::string(what);
+    TracedSource* source = current();
+    if (source != nullptr) {
+        failure.source = sources_.size() - 1;
+        failure.readFailure = readFailure_;
+        failure.stage = source->stage;
+        failure.row = currentRow_;
+        if (!source->fields.empty()) failure.field = source->fields.size() - 1;
+    }
+    failure_ = std::move(failure);
+}
+
+const TracedSource* SourceTrace::source(SourceRole role) const {
+    for (const TracedSource& source : sources_) {
+        if (source.role == role) return &source;
+    }
+    return nullptr;
+}
+
+}  // namespace sb::tool

@@ -1,0 +1,102 @@
+// A record of how the compile read the two sources: every field with its
+// place, what became of each keyword field, the rows and their values, the
+// errors recorded and where reading failed. The diagnostics read it after
+// the compile.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/common/read_listener.h"
+
+namespace sb::tool {
+
+// Where a field was read: before the "[generale]" field, in the line
+// file's header or feature section, or in the train file.
+enum class TraceSection : unsigned char { Preamble, LineHeader, LineFeatures, Train };
+
+struct TracedField {
+    FieldKind kind = FieldKind::Text;
+    NumberWidth width = NumberWidth::None;
+    FieldSpan span;
+    TraceSection section = TraceSection::Preamble;
+    std::optional<KeywordOutcome> outcome;  // keyword fields after "[generale]"
+    bool endsHeader = false;                // the line file's header ends with it
+    int row = -1;                           // value fields: the row they belong to
+};
+
+struct TracedRow {
+    RowKind kind{};
+    std::size_t keyword = 0;          // its keyword field
+    std::vector<std::size_t> values;  // the value fields read, in order
+};
+
+// An error code a pass recorded, at the row it was reading.
+struct TracedError {
+    std::int32_t code = 0;
+    std::optional<std::int32_t> position;
+    int row = -1;
+};
+
+struct TracedSource {
+    SourceRole role = SourceRole::Line;
+    std::string name;  // the compile's own name of the file
+    std::string data;
+    std::vector<TracedField> fields;
+    std::vector<TracedRow> rows;
+    std::vector<TracedError> errors;
+    bool dataStarted = false;
+    std::optional<ReadStage> stage;
+
+    std::string_view text(std::size_t field) const {
+        const FieldSpan& span = fields[field].span;
+        return std::string_view(data).substr(span.offset, span.length);
+    }
+    // The keyword field of a row as the author wrote it, trailing blanks cut.
+    std::string_view keywordText(const TracedRow& row) const;
+    // The source line holding a byte offset, without its line end.
+    std::string_view lineAt(std::size_t offset) const;
+};
+
+// Where the failure handler caught a run-time failure.
+struct TracedFailure {
+    std::optional<std::size_t> source;  // the source being read, if any
+    std::optional<ReadFailureKind> readFailure;
+    std::optional<ReadStage> stage;
+    int row = -1;                       // the row being read
+    std::optional<std::size_t> field;   // the last field read
+    std::string what;
+};
+
+class SourceTrace final : public ReadListener {
+public:
+    void sourceStarted(SourceRole role, const std::string& name, std::string_view data) override;
+    void fieldRead(FieldKind kind, const FieldSpan& span, NumberWidth width) override;
+    void keywordOutcome(KeywordOutcome outcome) override;
+    void dataStarts() override;
+    void headerEnds() override;
+    void rowStarts(RowKind kind) override;
+    void readFailed(ReadFailureKind kind) override;
+    void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) override;
+    void stage(ReadStage stage) override;
+    void failed(std::string_view what) override;
+
+    const std::vector<TracedSource>& sources() const { return sources_; }
+    const TracedSource* source(SourceRole role) const;
+    const std::optional<TracedFailure>& failure() const { return failure_; }
+
+private:
+    TracedSource* current() { return sources_.empty() ? nullptr : &sources_.back(); }
+
+    std::vector<TracedSource> sources_;
+    std::optional<TracedFailure> failure_;
+    std::optional<ReadFailureKind> readFailure_;
+    TraceSection section_ = TraceSection::Preamble;
+    int currentRow_ = -1;
+};
+
+}  // namespace sb::tool

@@ -1,0 +1,26 @@
+// Warnings: what the compile accepts but an author almost certainly did not
+// mean. Each has a stable identifier, shown after its message.
+#pragma once
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "tools/diagnostic.h"
+#include "tools/trace_view.h"
+
+namespace sb::tool {
+
+struct WarningInfo {
+    std::string_view identifier;
+    std::string_view about;
+};
+
+// Every warning the tool gives, for the reference and its test.
+std::span<const WarningInfo> warningCatalogue();
+
+// The warnings about the rows the compile read from one source, in reading
+// order. withProfile says whether curve rows were read as curves.
+std::vector<Diagnostic> sourceWarnings(const TraceView& view, const TracedSource& source, bool withProfile);
+
+}  // namespace sb::tool
