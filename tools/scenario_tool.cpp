@@ -16,8 +16,12 @@ namespace {
 
 int run(int argc, char** argv) {
     using namespace sb::tool;
-    CLI::App app{"Compile, check, export and inspect train-driving scenarios", "scenario-tool"};
+    CLI::App app{"Compile, check, export, inspect and view train-driving scenarios", "scenario-tool"};
     app.require_subcommand(1);
+    app.footer(
+        "Each subcommand has its own --help. The manual: man scenario-tool. Both source formats, every\n"
+        "keyword, field, error code and warning: the format reference, format-reference.md, in the\n"
+        "project's docs/ or, installed, in /usr/share/doc/scenario-builder/.");
     app.set_version_flag("--version", "scenario-tool " SB_VERSION);
 
     std::string exportFolder;

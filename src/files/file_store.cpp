@@ -262,6 +262,8 @@ bool removeIfExists(const std::string& path) {
     throw FileError(io::describe("cannot delete", path, errno));
 }
 
+bool isWritableFolder(const std::string& path) { return ::access(path.c_str(), W_OK | X_OK) == 0; }
+
 void createFolder(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);

@@ -36,6 +36,8 @@ std::string readRegularFile(const std::string& path, std::uint64_t maxBytes);
 // Deletes a file; a missing file is not an error. Returns whether one was deleted.
 bool removeIfExists(const std::string& path);
 void createFolder(const std::string& path);
+// Whether this process may make files in the folder.
+bool isWritableFolder(const std::string& path);
 
 // Replaces (or creates) a file with exactly these bytes, durably.
 void replaceFile(const std::string& path, std::string_view content);

@@ -32,8 +32,10 @@ std::vector<std::string> moduleCandidates() {
         paths.push_back(folder + "/" SB_DESKTOP_MODULE_NAME);
         paths.push_back(folder + "/../lib/scenario-builder/" SB_DESKTOP_MODULE_NAME);
     } catch (const std::exception&) {
-        // no folder, no module: the console it is
+        // no folder: only where the package puts it
     }
+    // A copy of the installed program in a folder of one's own still finds it.
+    paths.push_back("/usr/lib/scenario-builder/" SB_DESKTOP_MODULE_NAME);
     return paths;
 }
 

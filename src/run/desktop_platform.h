@@ -10,7 +10,8 @@
 namespace sb::run {
 
 // The desktop layer when DISPLAY is set, the desktop module is found (beside
-// the program, or in ../lib/scenario-builder/ of an installation) and the
+// the program, in ../lib/scenario-builder/ of an installation, or where the
+// package puts it, /usr/lib/scenario-builder/) and the
 // display opens; nullptr otherwise, having printed nothing, so the caller's
 // console layer behaves exactly as without it. Without a display the module
 // is not even loaded, so a console start pays nothing for the desktop.

@@ -13,6 +13,7 @@
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "model/route_model.h"
+#include "files/file_store.h"
 #include "files/folder_lock.h"
 #include "files/replace_group.h"
 #include "text/text_lines.h"
@@ -70,6 +71,13 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
     CompileOutcome outcome;
     // One run at a time in the folder, held until the process ends.
     std::optional<files::FolderLock> lock;
+    // An installed program in a system folder cannot write next to itself:
+    // said plainly, with the way out.
+    if (!files::isWritableFolder(folder)) {
+        platform.report(std::string(programName) + "the program's folder \"" + folder +
+                        "\" is not writable; copy the program into a folder of your own and run the copy there");
+        return exitstatus::runTimeFailure;
+    }
     try {
         step = "claiming the program's folder";
         std::vector<std::string> notices;
