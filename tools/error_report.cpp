@@ -430,6 +430,14 @@ private:
         return before;
     }
 
+    // "the station "NAME" at P", the name when the row got as far as it.
+    std::string stationAt(const TracedSource& source, const TracedRow* row, std::int64_t position) const {
+        constexpr std::size_t nameField = 16;
+        std::string text = "the station ";
+        if (row != nullptr && row->values.size() > nameField) text += quotedToken(source.text(row->values[nameField])) + " ";
+        return text + "at " + metres(position);
+    }
+
     Diagnostic stationsTooClose(const TracedSource& source, const TracedRow* row, const std::string& suffix) const {
         const TracedRow* before = previousStation(source, row);
         const auto p = whole(source, row, 0);
@@ -442,17 +450,18 @@ private:
         }
         std::string message;
         if (*p <= *previousP) {
-            message = "the station at " + metres(*p) + " comes after the station at " + metres(*previousP) +
+            message = stationAt(source, row, *p) + " comes after " + stationAt(source, before, *previousP) +
                       ": stations must come in increasing position, their areas 350 m apart or more";
         } else {
-            message = "the area of the station at " + metres(*p) + " begins at " + metres(extent.start) +
+            message = "the area of " + stationAt(source, row, *p) + " begins at " + metres(extent.start) +
                       ", less than 350 m after the area of the previous station ends (" + metres(previous.end) +
                       "): station areas must be 350 m apart or more";
         }
         Diagnostic d = error(source, value(row, 0), row, message + suffix, error::stationsTooClose);
         d.notes.push_back(note(source, value(before, 0).value_or(before->keyword),
-                               "the previous station, whose area runs from " + metres(previous.start) + " to " +
-                                   metres(previous.end)));
+                               "the previous station" +
+                                   (before->values.size() > 16 ? " " + quotedToken(source.text(before->values[16])) : std::string()) +
+                                   ", whose area runs from " + metres(previous.start) + " to " + metres(previous.end)));
         return d;
     }
 

@@ -270,28 +270,27 @@ void createFolder(const std::string& path) {
     if (ec) throw FileError("cannot create folder \"" + path + "\": " + ec.message());
 }
 
-void replaceFile(const std::string& path, std::string_view content) {
+namespace {
+
+// Written whole under a temporary name, then renamed over the old file;
+// flushed, and the folder after the rename, when it must last.
+void replaceWhole(const std::string& path, std::string_view content, bool durable) {
     const std::string folder = folderOf(path);
-    const std::string temporary = joinPath(folder, io::writeTemporary(folder, nameOf(path), content, true));
+    const std::string temporary = joinPath(folder, io::writeTemporary(folder, nameOf(path), content, durable));
     try {
         io::renameChecked(temporary, path, path);
     } catch (...) {
         ::unlink(temporary.c_str());
         throw;
     }
-    io::flushFolder(folder);
+    if (durable) io::flushFolder(folder);
 }
 
-void replaceTransientFile(const std::string& path, std::string_view content) {
-    const std::string folder = folderOf(path);
-    const std::string temporary = joinPath(folder, io::writeTemporary(folder, nameOf(path), content, false));
-    try {
-        io::renameChecked(temporary, path, path);
-    } catch (...) {
-        ::unlink(temporary.c_str());
-        throw;
-    }
-}
+}  // namespace
+
+void replaceFile(const std::string& path, std::string_view content) { replaceWhole(path, content, true); }
+
+void replaceTransientFile(const std::string& path, std::string_view content) { replaceWhole(path, content, false); }
 
 bool isOwnLeftover(std::string_view entryName, std::string_view targetName) {
     for (const std::string_view marker : {temporaryMarker, std::string_view("old"), std::string_view("none")}) {

@@ -101,16 +101,12 @@ std::unique_ptr<Platform> openDesktopPlatform(std::ostream& err) {
     // Without a display nothing of the desktop is even loaded.
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return nullptr;
+    // A module once opened stays for the life of the process: the windowing
+    // libraries' own start-up allocations stay theirs, and the run is short.
     DesktopModule module;
-    if (!load(module)) {
-        if (module.handle != nullptr) ::dlclose(module.handle);
-        return nullptr;
-    }
+    if (!load(module)) return nullptr;
     sb_desktop* desktop = module.open();
-    if (desktop == nullptr) {
-        ::dlclose(module.handle);
-        return nullptr;
-    }
+    if (desktop == nullptr) return nullptr;
     return std::make_unique<DesktopPlatform>(err, module, desktop);
 }
 
