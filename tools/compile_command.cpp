@@ -1,6 +1,7 @@
 #include "tools/compile_command.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <system_error>
 #include <vector>
@@ -64,9 +65,28 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
         return exitUsage;
     }
 
+    // Good files in --out are not replaced by the output of a failed compile
+    // unless the author asks for it, as the program itself does. The set is
+    // written while the diagnostics are worked out; what the writing has to
+    // say comes after them.
+    bool written = false;
+    std::vector<std::string> notices;
+    std::optional<std::string> writeFailure;
+    const auto writeSet = [&](const SourceCompile& compiled) {
+        if (!compiled.outcome.fatal.empty() || (compiled.model.errorCode != 0 && !options.writeOnError)) return;
+        try {
+            files::createFolder(options.outputFolder);
+            const files::FolderLock lock = driver::claimFolder(
+                options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices);
+            driver::writeCompiledFiles(compiled.model, options.outputFolder);
+            written = true;
+        } catch (const std::exception& failure) {
+            writeFailure = failure.what();
+        }
+    };
     SourceCompile compile;
     try {
-        compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
+        compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile, writeSet);
     } catch (const std::exception& failure) {
         err << "scenario-tool: " << displayText(failure.what()) << '\n';
         return exitUsage;
@@ -75,24 +95,13 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
     writeDiagnostics(err, compile.diagnostics);
     if (options.json) out << jsonLine(resultJson(compile));
     if (!compile.outcome.fatal.empty()) return exitFatal;
-
-    // Good files in --out are not replaced by the output of a failed compile
-    // unless the author asks for it, as the program itself does.
-    const RouteModel& model = compile.model;
-    if (model.errorCode == 0 || options.writeOnError) {
-        try {
-            files::createFolder(options.outputFolder);
-            std::vector<std::string> notices;
-            const files::FolderLock lock = driver::claimFolder(
-                options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices);
-            for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
-            driver::writeCompiledFiles(model, options.outputFolder);
-        } catch (const std::exception& failure) {
-            err << "scenario-tool: " << displayText(failure.what()) << '\n';
-            return exitUsage;
-        }
-    } else {
-        err << "scenario-tool: no compiled file written (the compile recorded error " << model.errorCode
+    for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
+    if (writeFailure) {
+        err << "scenario-tool: " << displayText(*writeFailure) << '\n';
+        return exitUsage;
+    }
+    if (!written) {
+        err << "scenario-tool: no compiled file written (the compile recorded error " << compile.model.errorCode
             << "; --write-on-error writes them anyway)\n";
     }
     return exitStatusOf(compile, options.werror);

@@ -540,8 +540,7 @@ private:
             const std::size_t f = *failure.field;
             const auto read = TraceView::number(source, f);
             if (read && !fitsWidth(roundHalfEven(*read), source.fields[f].width)) {
-                const std::size_t i = static_cast<std::size_t>(
-                    std::find(row->values.begin(), row->values.end(), f) - row->values.begin());
+                const std::size_t i = row->values.indexOf(f);
                 return error(source, f, row,
                              fieldName(*row, i) + " " + quotedToken(source.text(f)) + " does not fit " +
                                  std::string(widthDescription(source.fields[f].width)) + suffix,
@@ -570,12 +569,11 @@ private:
         if (row == nullptr) {
             return error(source, f, nullptr, "a value is not a number: " + quotedToken(token) + suffix, error::readFailure);
         }
-        const std::size_t i =
-            static_cast<std::size_t>(std::find(row->values.begin(), row->values.end(), f) - row->values.begin());
+        const std::size_t i = row->values.indexOf(f);
         const std::string name = fieldName(*row, i);
         const std::size_t expected = static_cast<std::size_t>(keywordInfo(row->kind).values);
         const int keywordLine = source.fields[row->keyword].span.line;
-        const FieldSpan& span = source.fields[f].span;
+        const TracedSpan& span = source.fields[f].span;
         const int previousLine = i == 0 ? keywordLine : source.fields[row->values[i - 1]].span.line;
         // The row's line holds fewer values than the row reads: the value
         // read here belongs to what follows.
@@ -609,7 +607,7 @@ private:
     // The fields on the keyword's line after it, as commas separate them
     // (a comma closing the line adds none).
     static std::size_t fieldsAfterKeyword(const TracedSource& source, const TracedRow& row) {
-        const FieldSpan& keyword = source.fields[row.keyword].span;
+        const TracedSpan& keyword = source.fields[row.keyword].span;
         const std::string_view line = source.lineAt(keyword.offset);
         const std::size_t keywordEnd = static_cast<std::size_t>(keyword.column - 1) + keyword.length;
         std::string_view rest = line.substr(std::min(line.size(), keywordEnd));

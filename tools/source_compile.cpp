@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <sys/stat.h>
 
 #include "compiler/common/source_files.h"
@@ -76,7 +77,8 @@ std::size_t SourceCompile::warningCount() const {
 }
 
 SourceCompile compileSourceFiles(const std::string& lineSource, const std::string& trainSource,
-                                 const ScenarioNames& scenario, bool withProfile) {
+                                 const ScenarioNames& scenario, bool withProfile,
+                                 const std::function<void(const SourceCompile&)>& afterCompile) {
     SourceCompile result;
     RouteModel& model = result.model;
     model.lineName = scenario.lineName;
@@ -88,7 +90,24 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
     copySource(trainSource, paths.internalTrainName, sources);
     SourceTrace trace;
     result.outcome = compileModel(model, withProfile, sources, &trace);
-    result.diagnostics = compileDiagnostics(trace, paths, CompileFacts{model, result.outcome.fatal}, withProfile);
+    const auto diagnose = [&] {
+        return compileDiagnostics(trace, paths, CompileFacts{model, result.outcome.fatal}, withProfile);
+    };
+    if (!afterCompile) {
+        result.diagnostics = diagnose();
+        return result;
+    }
+    // Both only read the finished model: the diagnostics are worked out on
+    // a thread of their own (they touch no file) while the work after the
+    // compile, which may write files, stays on this one.
+    std::future<std::vector<Diagnostic>> diagnostics = std::async(std::launch::async, diagnose);
+    try {
+        afterCompile(result);
+    } catch (...) {
+        diagnostics.wait();
+        throw;
+    }
+    result.diagnostics = diagnostics.get();
     return result;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -37,8 +38,12 @@ struct SourceCompile {
 
 // Compiles in-memory copies of the two sources. A source that does not
 // exist or cannot be read throws before the compile (an input failure).
+// afterCompile, when given, runs with the finished model while the
+// diagnostics are worked out on a thread of their own (the compiled set is
+// written meanwhile); both are over when this returns.
 SourceCompile compileSourceFiles(const std::string& lineSource, const std::string& trainSource,
-                                 const ScenarioNames& names, bool withProfile);
+                                 const ScenarioNames& names, bool withProfile,
+                                 const std::function<void(const SourceCompile&)>& afterCompile = {});
 
 // {"errorCode", "errorPosition", "fatal", "diagnostics"}.
 nlohmann::ordered_json resultJson(const SourceCompile& compile);

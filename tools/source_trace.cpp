@@ -1,5 +1,7 @@
 #include "tools/source_trace.h"
 
+#include <algorithm>
+
 namespace sb::tool {
 
 namespace {
@@ -29,6 +31,13 @@ void SourceTrace::sourceStarted(SourceRole role, const std::string& name, std::s
     source.role = role;
     source.name = name;
     source.data = std::string(data);
+    // Room for every field at once (a field ends at a separator, or at the
+    // end): only the pages used are touched, and nothing is moved as it grows.
+    const auto separators = static_cast<std::size_t>(std::count_if(data.begin(), data.end(), [](char c) {
+        return c == ',' || c == '\n' || c == '\r' || c == ' ' || c == '\t';
+    }));
+    source.fields.reserve(separators + 1);
+    source.rows.reserve(static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1);
     sources_.push_back(std::move(source));
     section_ = TraceSection::Preamble;
     currentRow_ = -1;
@@ -41,7 +50,7 @@ void SourceTrace::fieldRead(FieldKind kind, const FieldSpan& span, NumberWidth w
     TracedField field;
     field.kind = kind;
     field.width = width;
-    field.span = span;
+    field.span = TracedSpan(span);
     field.section = section_;
     if (kind == FieldKind::Keyword) {
         currentRow_ = -1;

@@ -4,6 +4,8 @@
 // the compile.
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,20 +21,62 @@ namespace sb::tool {
 // file's header or feature section, or in the train file.
 enum class TraceSection : unsigned char { Preamble, LineHeader, LineFeatures, Train };
 
+// A field's place, kept small: a long source has hundreds of thousands of
+// fields, and every page the trace touches costs. Offsets and lengths past
+// 4 GiB are not kept exactly (no source is that large).
+struct TracedSpan {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    std::int32_t line = 0;
+    std::int32_t column = 0;
+
+    TracedSpan() = default;
+    explicit TracedSpan(const FieldSpan& span)
+        : offset(narrow(span.offset)), length(narrow(span.length)), line(span.line), column(span.column) {}
+
+private:
+    static std::uint32_t narrow(std::size_t v) { return v > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(v); }
+};
+
 struct TracedField {
+    TracedSpan span;
+    int row = -1;  // value fields: the row they belong to
     FieldKind kind = FieldKind::Text;
     NumberWidth width = NumberWidth::None;
-    FieldSpan span;
     TraceSection section = TraceSection::Preamble;
-    std::optional<KeywordOutcome> outcome;  // keyword fields after "[generale]"
     bool endsHeader = false;                // the line file's header ends with it
-    int row = -1;                           // value fields: the row they belong to
+    std::optional<KeywordOutcome> outcome;  // keyword fields after "[generale]"
+};
+
+// The value fields of a row. A row's values are read one after another, so
+// they are a run of field indices: no list to keep per row of a long source.
+class FieldRun {
+public:
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::size_t operator[](std::size_t i) const { return first_ + i; }
+    std::size_t front() const { return first_; }
+    std::size_t back() const { return first_ + count_ - 1; }
+    // Which value of the row a field is; size() for a field of no value.
+    std::size_t indexOf(std::size_t field) const {
+        return field >= first_ && field - first_ < count_ ? field - first_ : count_;
+    }
+
+    // The next value field read; the run reaches it.
+    void push_back(std::size_t field) {
+        if (count_ == 0) first_ = field;
+        count_ = field >= first_ ? field - first_ + 1 : count_;
+    }
+
+private:
+    std::size_t first_ = 0;
+    std::size_t count_ = 0;
 };
 
 struct TracedRow {
     RowKind kind{};
-    std::size_t keyword = 0;          // its keyword field
-    std::vector<std::size_t> values;  // the value fields read, in order
+    std::size_t keyword = 0;  // its keyword field
+    FieldRun values;          // the value fields read, in order
 };
 
 // An error code a pass recorded, at the row it was reading.
@@ -53,8 +97,8 @@ struct TracedSource {
     std::optional<ReadStage> stage;
 
     std::string_view text(std::size_t field) const {
-        const FieldSpan& span = fields[field].span;
-        return std::string_view(data).substr(span.offset, span.length);
+        const TracedSpan& span = fields[field].span;
+        return std::string_view(data).substr(std::min<std::size_t>(span.offset, data.size()), span.length);
     }
     // The keyword field of a row as the author wrote it, trailing blanks cut.
     std::string_view keywordText(const TracedRow& row) const;

@@ -267,8 +267,8 @@ private:
         const std::size_t last = row.values.back();
         // A comma in a name splits it; the name's own check says so.
         if (source_.fields[last].kind == FieldKind::Text) return;
-        const FieldSpan& value = source_.fields[last].span;
-        const FieldSpan& extra = source_.fields[f].span;
+        const TracedSpan& value = source_.fields[last].span;
+        const TracedSpan& extra = source_.fields[f].span;
         const std::string keyword = row.kind == RowKind::curve ? std::string("curve")
                                                                : keywordQuote(keywordInfo(row.kind).writtenAs.front());
         // "curve rows read 2 values", "`aderenza` rows read 2 values"
@@ -378,11 +378,10 @@ private:
         const double rounded = roundHalfEven(*read);
         if (!fitsWidth(rounded, source_.fields[f].width)) return;
         const auto r = static_cast<std::int64_t>(rounded);
-        const std::string name(rule.name);
         if (*read != rounded && rule.fractionMatters) {
             const bool half = std::fabs(*read - std::trunc(*read)) == 0.5;
             warn(f, valueRounded,
-                 name + " " + quotedToken(trimmed(text(f))) + " is read as " + withUnit(r, rule.unit) +
+                 std::string(rule.name) + " " + quotedToken(trimmed(text(f))) + " is read as " + withUnit(r, rule.unit) +
                      (half ? ", the even neighbour of a half" : "") + ": the field holds whole numbers");
         }
         if (wrapped(row, i, rule, r)) return;
@@ -391,47 +390,48 @@ private:
 
     bool wrapped(const TracedRow& row, std::size_t i, const FieldRule& rule, std::int64_t r) {
         const std::size_t f = row.values[i];
-        const std::string name = std::string(rule.name) + " " + withUnit(r, rule.unit);
+        // Built only for a warning: every number of a long source passes here.
+        const auto name = [&] { return std::string(rule.name) + " " + withUnit(r, rule.unit); };
         switch (rule.storage) {
             case Storage::Gradient:
                 if (r + 100 >= 0 && r + 100 <= 255) return false;
                 warn(f, valueWrapped,
-                     name + " is stored as " + withUnit(static_cast<std::int64_t>(low8(r + 100)) - 100, rule.unit) +
+                     name() + " is stored as " + withUnit(static_cast<std::int64_t>(low8(r + 100)) - 100, rule.unit) +
                          ": a cell holds gradients from -100 to 155 ‰");
                 return true;
             case Storage::LowByte:
                 if (r >= 0 && r <= 255) return false;
                 warn(f, valueWrapped,
-                     name + " is stored as " + withUnit(low8(r), rule.unit) + ": the cell holds 0 to 255");
+                     name() + " is stored as " + withUnit(low8(r), rule.unit) + ": the cell holds 0 to 255");
                 return true;
             case Storage::Low16:
             case Storage::StripeCount:
                 if (r >= -32768 && r <= 32767) return false;
                 warn(f, valueWrapped,
-                     name + " is stored as " + withUnit(low16(r), rule.unit) +
+                     name() + " is stored as " + withUnit(low16(r), rule.unit) +
                          ": the cell keeps 16 bits (-32768 to 32767)");
                 return true;
             case Storage::MountainType: {
                 const std::int64_t type = r > 10 ? r - 10 : r;
                 if (type >= 0 && type <= 255) return false;
-                warn(f, valueWrapped, name + " is stored as " + std::to_string(low8(type)) + ": the cell holds 0 to 255");
+                warn(f, valueWrapped, name() + " is stored as " + std::to_string(low8(type)) + ": the cell holds 0 to 255");
                 return true;
             }
             case Storage::SignalTime: {
                 if (value(row, 1) != 2) return true;  // the time counts only when the first group is 2
                 if (r >= 1 && r <= 100) {
-                    warn(f, valueOutOfRange, name + " is raised to 101: the time value is 0 or 101 to 255");
+                    warn(f, valueOutOfRange, name() + " is raised to 101: the time value is 0 or 101 to 255");
                     return true;
                 }
                 if (r >= 0 && r <= 255) return true;
-                warn(f, valueWrapped, name + " is stored as " + std::to_string(low8(r)) + ": the cell holds 0 to 255");
+                warn(f, valueWrapped, name() + " is stored as " + std::to_string(low8(r)) + ": the cell holds 0 to 255");
                 return true;
             }
             case Storage::Fifth: {
                 if (r % 5 == 0) return false;
                 const double stored = roundHalfEven(static_cast<double>(r) / 5.0) * 5.0;
                 warn(f, valueRounded,
-                     name + " is stored as " + withUnit(static_cast<std::int64_t>(stored), rule.unit) +
+                     name() + " is stored as " + withUnit(static_cast<std::int64_t>(stored), rule.unit) +
                          ": the cells hold speeds in steps of 5 km/h");
                 return false;
             }

@@ -16,7 +16,7 @@ Diagnostic TraceView::at(const TracedSource& source, std::size_t field, Severity
     Diagnostic d;
     d.severity = severity;
     d.file = authorPath(source.role);
-    const FieldSpan& span = source.fields[field].span;
+    const TracedSpan& span = source.fields[field].span;
     d.line = span.line;
     d.column = span.column;
     d.sourceLine = std::string(source.lineAt(span.offset));
