@@ -63,6 +63,10 @@ public:
     // Hands on what is still buffered.
     void finish();
 
+    // Room for this many bytes in the collecting writer, so that a large
+    // file is not copied as it grows.
+    void reserve(std::size_t bytes) { collected_.reserve(bytes); }
+
     // The collecting writer's bytes (after finish()).
     const std::string& bytes();
     std::string take();

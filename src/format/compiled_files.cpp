@@ -153,10 +153,20 @@ void writeProfile(ByteWriter& out, const LineProfile& profile) {
 }
 
 template <typename Write>
-std::string collected(Write&& write) {
+std::string collected(std::size_t size, Write&& write) {
     ByteWriter out;
+    out.reserve(size);
     write(out);
     return out.take();
+}
+
+std::size_t profileFileSize(const LineProfile& profile) {
+    if (!profile.allocated()) return 0;
+    const auto seeded = static_cast<std::size_t>(profile.seededMetres());
+    const auto computed = static_cast<std::size_t>(profile.computedMetres());
+    const std::size_t empty = static_cast<std::size_t>(profile.lastMetre()) + 1 - seeded - computed;
+    return 2 * (seeded * profileElementSize(ProfileType::Integer) + computed * profileElementSize(ProfileType::Double) +
+                empty * profileElementSize(ProfileType::Empty));
 }
 
 }  // namespace
@@ -173,19 +183,25 @@ void writeLineProfileFile(ByteWriter& out, const LineProfile& profile) { writePr
 void writeLineProfileFile(ByteWriter& out, const ProfileElements& profile) { writeProfile(out, profile); }
 
 std::string cellFileBytes(const std::vector<RouteCell>& cells) {
-    return collected([&](ByteWriter& out) { writeCellFile(out, cells); });
+    return collected(cells.size() * cellRecordSize, [&](ByteWriter& out) { writeCellFile(out, cells); });
 }
 
 std::string scenarioTableBytes(const ScenarioTable& entries) {
-    return collected([&](ByteWriter& out) { writeScenarioTableFile(out, entries); });
+    std::size_t size = 0;
+    for (const ScenarioEntry& entry : entries) size += entryFixedSize + entry.text.size();
+    return collected(size, [&](ByteWriter& out) { writeScenarioTableFile(out, entries); });
 }
 
 std::string lineProfileBytes(const LineProfile& profile) {
-    return collected([&](ByteWriter& out) { writeLineProfileFile(out, profile); });
+    return collected(profileFileSize(profile), [&](ByteWriter& out) { writeLineProfileFile(out, profile); });
 }
 
 std::string lineProfileBytes(const ProfileElements& profile) {
-    return collected([&](ByteWriter& out) { writeLineProfileFile(out, profile); });
+    std::size_t size = 0;
+    for (const int axis : {0, 1}) {
+        profile.forEachOnAxis(axis, [&](const ProfileValue& element) { size += profileElementSize(element.type); });
+    }
+    return collected(size, [&](ByteWriter& out) { writeLineProfileFile(out, profile); });
 }
 
 std::vector<RouteCell> decodeCells(std::string_view bytes) {
