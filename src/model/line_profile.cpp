@@ -1,7 +1,6 @@
 #include "model/line_profile.h"
 
 #include <algorithm>
-#include <type_traits>
 #include <string>
 
 #include "model/conversions.h"
@@ -33,8 +32,6 @@ void LineProfile::seed() {
     seededMetres_ = 2;
     nextMetre_ = 2;
     runs_.clear();
-    before_ = Point{0.0, 0.0};
-    last_ = Point{0.0, 1.0};
 }
 
 bool LineProfile::extend(bool turning, double rate) {
@@ -48,24 +45,9 @@ void LineProfile::extendThrough(std::int64_t through, bool turning, double rate)
     if (nextMetre_ > last) return;
     // The metres these are worked out from must be there.
     if (seededMetres_ < 2) outsideProfile(nextMetre_ - 1, 0);
+    // Only the recipe grows here: the coordinates are worked out when the
+    // profile is read, so the compile does not pay for them twice.
     const std::int64_t count = last - nextMetre_ + 1;
-    Point before = before_;
-    Point latest = last_;
-    // One loop per kind of step, so each keeps to registers and arithmetic.
-    const auto steps = [&](auto turningStep) {
-        for (std::int64_t i = 0; i < count; ++i) {
-            const Point next = step(before, latest, turningStep, rate);
-            before = latest;
-            latest = next;
-        }
-    };
-    if (turning) {
-        steps(std::true_type{});
-    } else {
-        steps(std::false_type{});
-    }
-    before_ = before;
-    last_ = latest;
     nextMetre_ = last + 1;
     const double storedRate = turning ? rate : 0.0;
     if (!runs_.empty() && runs_.back().turning == turning && runs_.back().rate == storedRate) {

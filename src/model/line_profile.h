@@ -2,10 +2,9 @@
 //
 // The compile builds it metre by metre from the seed: each new metre repeats
 // the last step, straight or turned by a rate. Rather than millions of
-// coordinates it keeps that recipe (runs of equal steps) and the last two
-// points; the coordinates are worked out again, with the very same
-// arithmetic, whenever they are read. A metre the compile never reached is
-// Empty.
+// coordinates it keeps that recipe (runs of equal steps); the coordinates
+// are worked out, always with the same arithmetic, whenever they are read.
+// A metre the compile never reached is Empty.
 #pragma once
 
 #include <algorithm>
@@ -96,8 +95,6 @@ private:
     int seededMetres_ = 0;       // 0, 1 or 2 metres of the seed set
     std::int64_t nextMetre_ = 2;  // metres 2 to nextMetre_ - 1 are computed
     std::vector<Run> runs_;
-    Point before_{0.0, 0.0};  // the last two points computed
-    Point last_{0.0, 1.0};
 };
 
 // A profile held element by element, as a profile file holds it: what
