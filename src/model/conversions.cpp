@@ -1,6 +1,6 @@
 #include "model/conversions.h"
 
-#include <cfenv>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -29,10 +29,19 @@ T checkedFromWhole(std::int64_t value, const char* what) {
 
 }  // namespace
 
+// Doubles are rounded to their own width at every step, so adding and taking
+// away 2^52 leaves the nearest whole number, halves to the even neighbour, in
+// the default rounding mode the program never leaves. Done here rather than
+// with the maths library, whose loading alone costs a console start more
+// than all the rounding it does.
+static_assert(FLT_EVAL_METHOD == 0, "the rounding below needs doubles evaluated as doubles");
+
 double roundHalfEven(double value) {
-    // nearbyint follows the current rounding mode; the program never leaves
-    // the default, which rounds halves to the even neighbour.
-    return std::nearbyint(value);
+    constexpr double twoToThe52 = 4503599627370496.0;
+    const double magnitude = std::fabs(value);
+    // From 2^52 up every double is whole; infinities and NaN pass as they are.
+    if (!(magnitude < twoToThe52)) return value;
+    return std::copysign((magnitude + twoToThe52) - twoToThe52, value);
 }
 
 std::int32_t toLong(double value) { return checkedFromDouble<std::int32_t>(value, "a 32-bit integer"); }

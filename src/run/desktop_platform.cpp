@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <exception>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -64,8 +63,8 @@ std::string applicationTitle() {
 
 class DesktopPlatform final : public Platform {
 public:
-    DesktopPlatform(std::ostream& err, DesktopModule module, sb_desktop* desktop)
-        : err_(err), module_(module), desktop_(desktop) {}
+    DesktopPlatform(LineSink err, DesktopModule module, sb_desktop* desktop)
+        : err_(std::move(err)), module_(module), desktop_(desktop) {}
 
     ~DesktopPlatform() override { module_.close(desktop_); }
 
@@ -76,7 +75,7 @@ public:
 
     [[noreturn]] void fatalError(const std::string& code) override {
         const std::string prompt = fatalErrorPrompt(code);
-        err_ << prompt << '\n' << std::flush;
+        err_(prompt);
         module_.message(desktop_, applicationTitle().c_str(), prompt.c_str());
         // At once, as when the console layer ends: no destructors or exit handlers.
         std::_Exit(fatalExitStatus);
@@ -85,19 +84,19 @@ public:
     // A desktop user has no console: the line the run ends on is shown in a
     // box with one OK button as well, and the run ends once it is closed.
     void report(std::string_view line) override {
-        err_ << line << '\n' << std::flush;
+        err_(line);
         module_.message(desktop_, applicationTitle().c_str(), std::string(line).c_str());
     }
 
 private:
-    std::ostream& err_;
+    LineSink err_;
     DesktopModule module_;
     sb_desktop* desktop_;
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> openDesktopPlatform(std::ostream& err) {
+std::unique_ptr<Platform> openDesktopPlatform(LineSink err) {
     // Without a display nothing of the desktop is even loaded.
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return nullptr;
@@ -107,7 +106,7 @@ std::unique_ptr<Platform> openDesktopPlatform(std::ostream& err) {
     if (!load(module)) return nullptr;
     sb_desktop* desktop = module.open();
     if (desktop == nullptr) return nullptr;
-    return std::make_unique<DesktopPlatform>(err, module, desktop);
+    return std::make_unique<DesktopPlatform>(std::move(err), module, desktop);
 }
 
 }  // namespace sb::run

@@ -2,7 +2,6 @@
 // for a user who started the program from a desktop and has no console.
 #pragma once
 
-#include <iosfwd>
 #include <memory>
 
 #include "run/platform.h"
@@ -24,6 +23,6 @@ namespace sb::run {
 // Test only: SB_TEST_HOLD_WINDOW_MS=n keeps the painted status window up for n
 // milliseconds (at most a minute) before showStatus returns, so a test can
 // look at it before any file is written. Not meant for users.
-std::unique_ptr<Platform> openDesktopPlatform(std::ostream& err);
+std::unique_ptr<Platform> openDesktopPlatform(LineSink err);
 
 }  // namespace sb::run

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <ostream>
 #include <stdexcept>
 #include <unistd.h>
 #include <vector>
@@ -22,25 +22,46 @@ namespace {
 
 }  // namespace
 
+LineSink standardError() {
+    return [](std::string_view line) {
+        std::string text(line);
+        text += '\n';
+        const char* at = text.data();
+        std::size_t left = text.size();
+        // Nothing more can be done for a line standard error refuses.
+        while (left > 0) {
+            const ssize_t written = ::write(STDERR_FILENO, at, left);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return;
+            at += written;
+            left -= static_cast<std::size_t>(written);
+        }
+    };
+}
+
+LineSink linesTo(std::ostream& out) {
+    return [&out](std::string_view line) { out << line << '\n' << std::flush; };
+}
+
 std::string fatalErrorPrompt(const std::string& code) { return " Errore n. " + code; }
 
-ConsolePlatform::ConsolePlatform(std::ostream& err, ExitHook exitHook) : err_(err), exitHook_(std::move(exitHook)) {}
+ConsolePlatform::ConsolePlatform(LineSink err, ExitHook exitHook) : err_(std::move(err)), exitHook_(std::move(exitHook)) {}
 
-void ConsolePlatform::showStatus() { err_ << "Attendere\n" << std::flush; }
+void ConsolePlatform::showStatus() { err_("Attendere"); }
 
 void ConsolePlatform::fatalError(const std::string& code) {
-    err_ << fatalErrorPrompt(code) << '\n' << std::flush;
+    err_(fatalErrorPrompt(code));
     if (exitHook_) exitHook_(fatalExitStatus);
     // A hook that returns must not let the fatal error return.
     endProcessNow(fatalExitStatus);
 }
 
-void ConsolePlatform::report(std::string_view line) { err_ << line << '\n' << std::flush; }
+void ConsolePlatform::report(std::string_view line) { err_(line); }
 
 std::unique_ptr<Platform> makePlatform() {
     // A user who started the program from a desktop has no console to read.
-    if (std::unique_ptr<Platform> desktop = openDesktopPlatform(std::cerr)) return desktop;
-    return std::make_unique<ConsolePlatform>(std::cerr);
+    if (std::unique_ptr<Platform> desktop = openDesktopPlatform(standardError())) return desktop;
+    return std::make_unique<ConsolePlatform>(standardError());
 }
 
 std::string folderOf(std::string_view path) {

@@ -36,6 +36,15 @@ public:
     virtual void report(std::string_view line) = 0;
 };
 
+// Where the console's lines go: one call per line; the sink ends the line.
+using LineSink = std::function<void(std::string_view)>;
+
+// Standard error, each line written at once. Plain writes: a console start
+// does not pay for setting up the standard streams.
+LineSink standardError();
+// The lines into a stream (tests).
+LineSink linesTo(std::ostream& out);
+
 // Ends the process with the given status. The console layer takes one so the
 // tests can watch the fatal error without losing the test process.
 using ExitHook = std::function<void(int)>;
@@ -43,14 +52,16 @@ using ExitHook = std::function<void(int)>;
 class ConsolePlatform final : public Platform {
 public:
     // Writes to err; exitHook defaults to ending the process at once.
-    explicit ConsolePlatform(std::ostream& err, ExitHook exitHook = {});
+    explicit ConsolePlatform(LineSink err, ExitHook exitHook = {});
+    explicit ConsolePlatform(std::ostream& err, ExitHook exitHook = {})
+        : ConsolePlatform(linesTo(err), std::move(exitHook)) {}
 
     void showStatus() override;
     [[noreturn]] void fatalError(const std::string& code) override;
     void report(std::string_view line) override;
 
 private:
-    std::ostream& err_;
+    LineSink err_;
     ExitHook exitHook_;
 };
 
