@@ -125,6 +125,9 @@ std::string writeTemporary(const std::string& folder, const std::string& targetN
 
 namespace {
 
+// How much of a durable file is written before its pages are sent on.
+constexpr off_t writebackStretch = 1 << 20;
+
 // Fills a file just created and closes it; on any failure it goes again.
 void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable);
 
@@ -150,7 +153,19 @@ namespace {
 
 void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
     try {
-        produce([&](std::string_view chunk) { writeFully(fd, chunk, path); });
+        // A durable file's pages are sent to the disk as they fill, so the
+        // flush at the end waits for the last stretch only. The hint's own
+        // failure is of no consequence: the flush reports what went wrong.
+        off_t written = 0;
+        off_t sent = 0;
+        produce([&](std::string_view chunk) {
+            writeFully(fd, chunk, path);
+            written += static_cast<off_t>(chunk.size());
+            if (durable && written - sent >= writebackStretch) {
+                (void)::sync_file_range(fd, sent, written - sent, SYNC_FILE_RANGE_WRITE);
+                sent = written;
+            }
+        });
         if (durable) flush(fd, path);
     } catch (...) {
         ::close(fd);
