@@ -126,8 +126,13 @@ std::string authorText(std::string_view bytes) {
 }
 
 std::string quotedToken(std::string_view token) {
-    if (token.size() <= quotedLimit) return "\"" + authorText(token) + "\"";
-    return "\"" + authorText(token.substr(0, quotedLimit)) + "\"... (" + std::to_string(token.size()) + " bytes)";
+    // Built by appending: g++ 12 at -O3 warns wrongly about "..." + string.
+    std::string quoted(1, '"');
+    if (token.size() <= quotedLimit) return quoted.append(authorText(token)).append(1, '"');
+    return quoted.append(authorText(token.substr(0, quotedLimit)))
+        .append("\"... (")
+        .append(std::to_string(token.size()))
+        .append(" bytes)");
 }
 
 std::string pathText(std::string_view path) {

@@ -27,15 +27,16 @@ std::string_view TracedSource::lineAt(std::size_t offset) const {
 }
 
 void SourceTrace::sourceStarted(SourceRole role, const std::string& name, std::string_view data) {
-    TracedSource source;
+    TracedSource source(&memory_);
     source.role = role;
     source.name = name;
-    source.data = std::string(data);
-    // Room for the fields at once: a field and the separator after it take
-    // two bytes at the least, so a real source never outgrows this and
-    // nothing is moved as it grows; only the pages used are touched.
-    source.fields.reserve(data.size() / 2 + 1);
+    source.data.assign(data);
+    // Room for the rows and the fields at once, the fields last: a field
+    // and the separator after it take two bytes at the least, so a real
+    // source never outgrows this and nothing is moved as it grows, while the
+    // room the fields do not use is never touched.
     source.rows.reserve(static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1);
+    source.fields.reserve(data.size() / 2 + 1);
     sources_.push_back(std::move(source));
     section_ = TraceSection::Preamble;
     currentRow_ = -1;

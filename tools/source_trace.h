@@ -8,12 +8,14 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "compiler/common/read_listener.h"
+#include "tools/huge_page_memory.h"
 
 namespace sb::tool {
 
@@ -86,12 +88,15 @@ struct TracedError {
     int row = -1;
 };
 
+// The source's bytes, fields and rows live in the trace's own memory.
 struct TracedSource {
+    explicit TracedSource(std::pmr::memory_resource* memory) : data(memory), fields(memory), rows(memory) {}
+
     SourceRole role = SourceRole::Line;
     std::string name;  // the compile's own name of the file
-    std::string data;
-    std::vector<TracedField> fields;
-    std::vector<TracedRow> rows;
+    std::pmr::string data;
+    std::pmr::vector<TracedField> fields;
+    std::pmr::vector<TracedRow> rows;
     std::vector<TracedError> errors;
     bool dataStarted = false;
     std::optional<ReadStage> stage;
@@ -118,6 +123,10 @@ struct TracedFailure {
 
 class SourceTrace final : public ReadListener {
 public:
+    SourceTrace() = default;
+    SourceTrace(const SourceTrace&) = delete;
+    SourceTrace& operator=(const SourceTrace&) = delete;
+
     void sourceStarted(SourceRole role, const std::string& name, std::string_view data) override;
     void fieldRead(FieldKind kind, const FieldSpan& span, NumberWidth width) override;
     void keywordOutcome(KeywordOutcome outcome) override;
@@ -136,6 +145,11 @@ public:
 private:
     TracedSource* current() { return sources_.empty() ? nullptr : &sources_.back(); }
 
+    // The trace of a long source fills megabytes once: it is carved, in
+    // the order it is made, out of one large huge-page region (only the
+    // pages touched are ever backed), all given back when the trace goes.
+    HugePageRegions regions_;
+    std::pmr::monotonic_buffer_resource memory_{std::size_t{64} << 20, &regions_};
     std::vector<TracedSource> sources_;
     std::optional<TracedFailure> failure_;
     std::optional<ReadFailureKind> readFailure_;

@@ -73,7 +73,7 @@ std::string withUnit(std::int64_t value, std::string_view unit) {
     return text;
 }
 
-std::string keywordQuote(std::string_view keyword) { return "`" + std::string(keyword) + "`"; }
+std::string keywordQuote(std::string_view keyword) { return std::string(1, '`').append(keyword).append(1, '`'); }
 
 std::string ordinal(std::size_t n) {
     const std::size_t lastTwo = n % 100;

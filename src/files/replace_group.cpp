@@ -41,7 +41,7 @@ std::vector<std::string> entriesOf(const std::string& folder) {
 
 // ".<name>.<kind>-<token>" gives name, or nothing.
 bool targetOf(const std::string& entry, std::string_view kind, const std::string& token, std::string& name) {
-    const std::string tail = "." + std::string(kind) + "-" + token;
+    const std::string tail = std::string(1, '.').append(kind).append(1, '-').append(token);
     if (entry.size() <= tail.size() + 1 || entry[0] != '.' || entry.compare(entry.size() - tail.size(), tail.size(), tail) != 0) {
         return false;
     }
