@@ -42,13 +42,30 @@ std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
     };
 }
 
+// The line profile's two halves, each written where it belongs as the one
+// walk of the profile makes them.
+void stageLineProfile(files::ReplaceGroup& group, const std::string& name, const LineProfile& profile) {
+    group.stageAt(name, [&](const files::ReplaceGroup::WriteAt& writeAt) {
+        const auto placedFrom = [&](std::uint64_t offset) {
+            return [&writeAt, offset](std::string_view bytes) mutable {
+                writeAt(offset, bytes);
+                offset += bytes.size();
+            };
+        };
+        format::ByteWriter firstHalf(placedFrom(0));
+        format::ByteWriter secondHalf(placedFrom(format::lineProfileFileSize(profile) / 2));
+        format::writeLineProfileHalves(firstHalf, secondHalf, profile);
+        firstHalf.finish();
+        secondHalf.finish();
+    });
+}
+
 }  // namespace
 
 void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder) {
     files::ReplaceGroup group(outputFolder, files::Atomicity::AllOrNothing);
     if (model.withProfile) {
-        group.stage(names::lineProfileFile(model.lineName),
-                    streamed([&](format::ByteWriter& out) { format::writeLineProfileFile(out, model.lineProfile); }));
+        stageLineProfile(group, names::lineProfileFile(model.lineName), model.lineProfile);
     }
     group.stage(names::scenarioTableFile(model.lineName, model.trainNumber),
                 streamed([&](format::ByteWriter& out) { format::writeScenarioTableFile(out, model.scenario); }));

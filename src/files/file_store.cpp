@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -77,6 +78,24 @@ void writeFully(int fd, std::string_view content, const std::string& path) {
     }
 }
 
+void writeFullyAt(int fd, std::uint64_t offset, std::string_view content, const std::string& path) {
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - left) {
+            throw FileError(describe("cannot write", path, EFBIG));
+        }
+        const ssize_t written = ::pwrite(fd, data, left, static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(describe("cannot write", path, errno));
+        }
+        data += written;
+        offset += static_cast<std::uint64_t>(written);
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
 void flush(int fd, const std::string& path) {
     if (::fsync(fd) != 0) throw FileError(describe("cannot flush", path, errno));
 }
@@ -130,6 +149,7 @@ constexpr off_t writebackStretch = 1 << 20;
 
 // Fills a file just created and closes it; on any failure it goes again.
 void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable);
+void fillAt(int fd, const std::string& path, const std::function<void(const WriteAt&)>& produce, bool durable);
 
 }  // namespace
 
@@ -139,6 +159,14 @@ void writeNew(const std::string& folder, const std::string& name, const std::fun
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) throw FileError(describe("cannot create", path, errno));
     fill(fd, path, produce, durable);
+}
+
+void writeNewAt(const std::string& folder, const std::string& name, const std::function<void(const WriteAt&)>& produce,
+                bool durable) {
+    const std::string path = joinPath(folder, name);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileError(describe("cannot create", path, errno));
+    fillAt(fd, path, produce, durable);
 }
 
 std::string writeTemporary(const std::string& folder, const std::string& targetName,
@@ -151,21 +179,11 @@ std::string writeTemporary(const std::string& folder, const std::string& targetN
 
 namespace {
 
-void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
+// Closes the file, flushed first when durable; on any failure it goes again.
+template <typename Fill>
+void finishFill(int fd, const std::string& path, bool durable, Fill&& fillIt) {
     try {
-        // A durable file's pages are sent to the disk as they fill, so the
-        // flush at the end waits for the last stretch only. The hint's own
-        // failure is of no consequence: the flush reports what went wrong.
-        off_t written = 0;
-        off_t sent = 0;
-        produce([&](std::string_view chunk) {
-            writeFully(fd, chunk, path);
-            written += static_cast<off_t>(chunk.size());
-            if (durable && written - sent >= writebackStretch) {
-                (void)::sync_file_range(fd, sent, written - sent, SYNC_FILE_RANGE_WRITE);
-                sent = written;
-            }
-        });
+        fillIt();
         if (durable) flush(fd, path);
     } catch (...) {
         ::close(fd);
@@ -177,6 +195,40 @@ void fill(int fd, const std::string& path, const std::function<void(const Write&
         ::unlink(path.c_str());
         throw FileError(describe("cannot close", path, err));
     }
+}
+
+// A durable file's pages are sent to the disk as they fill, so the flush at
+// the end waits for the last stretch only. The hint's own failure is of no
+// consequence: the flush reports what went wrong.
+void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
+    finishFill(fd, path, durable, [&] {
+        off_t written = 0;
+        off_t sent = 0;
+        produce([&](std::string_view chunk) {
+            writeFully(fd, chunk, path);
+            written += static_cast<off_t>(chunk.size());
+            if (durable && written - sent >= writebackStretch) {
+                (void)::sync_file_range(fd, sent, written - sent, SYNC_FILE_RANGE_WRITE);
+                sent = written;
+            }
+        });
+    });
+}
+
+// The same for pieces placed anywhere: after each stretch written, whatever
+// is dirty in the whole file is sent on.
+void fillAt(int fd, const std::string& path, const std::function<void(const WriteAt&)>& produce, bool durable) {
+    finishFill(fd, path, durable, [&] {
+        std::uint64_t unsent = 0;
+        produce([&](std::uint64_t offset, std::string_view chunk) {
+            writeFullyAt(fd, offset, chunk, path);
+            unsent += chunk.size();
+            if (durable && unsent >= static_cast<std::uint64_t>(writebackStretch)) {
+                (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+                unsent = 0;
+            }
+        });
+    });
 }
 
 }  // namespace

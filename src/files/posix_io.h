@@ -2,6 +2,7 @@
 // FileError that names the file and the cause. Private to this room.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,12 +23,17 @@ std::string randomToken();
 // hands to its write function, flushed when durable is set.
 void writeNew(const std::string& folder, const std::string& name, const std::function<void(const std::function<void(std::string_view)>&)>& produce,
               bool durable);
+// The same, produce placing each piece at an offset of its choosing.
+using WriteAt = std::function<void(std::uint64_t offset, std::string_view)>;
+void writeNewAt(const std::string& folder, const std::string& name, const std::function<void(const WriteAt&)>& produce,
+                bool durable);
 
 // A second name for folder/targetName: a hard link "." + targetName + "." +
 // marker + "-XXXXXX". Returns the new name within the folder.
 std::string linkBeside(const std::string& folder, const std::string& targetName, std::string_view marker);
 
 void writeFully(int fd, std::string_view content, const std::string& path);
+void writeFullyAt(int fd, std::uint64_t offset, std::string_view content, const std::string& path);
 void flush(int fd, const std::string& path);
 void closeChecked(int fd, const std::string& path);
 void flushFolder(const std::string& folder);

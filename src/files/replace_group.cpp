@@ -114,6 +114,11 @@ void ReplaceGroup::stage(const std::string& name, const std::function<void(const
     staged_.push_back(name);
 }
 
+void ReplaceGroup::stageAt(const std::string& name, const std::function<void(const WriteAt&)>& produce) {
+    io::writeNewAt(folder_, staged(name, token_), produce, true);
+    staged_.push_back(name);
+}
+
 void ReplaceGroup::commit(FolderFlush flush) {
     if (atomicity_ == Atomicity::EachFile) {
         // Each file is old or new on its own; one folder flush for all.

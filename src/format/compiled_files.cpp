@@ -139,16 +139,25 @@ void writeProfile(ByteWriter& out, const Profile& profile) {
     }
 }
 
+constexpr std::uint16_t doubleTag = profileTag(ProfileType::Double).tag;
+
+// An axis's elements before and after its computed doubles.
+void writeSeeded(ByteWriter& out, const LineProfile& profile, int axis) {
+    for (int metre = 0; metre < profile.seededMetres(); ++metre) encodeProfileElement(out, profile.at(metre, axis));
+}
+void writeEmptyTail(ByteWriter& out, const LineProfile& profile) {
+    const std::int64_t emptyMetres = profile.lastMetre() + 1 - profile.seededMetres() - profile.computedMetres();
+    for (std::int64_t i = 0; i < emptyMetres; ++i) encodeProfileElement(out, ProfileValue{});
+}
+
 // The built profile's doubles go straight from the replay into the buffer.
 void writeProfile(ByteWriter& out, const LineProfile& profile) {
     if (!profile.allocated()) return;
-    constexpr std::uint16_t doubleTag = profileTag(ProfileType::Double).tag;
-    const std::int64_t emptyMetres = profile.lastMetre() + 1 - profile.seededMetres() - profile.computedMetres();
     // All first coordinates, then all second coordinates: the file's order.
     for (const int axis : {0, 1}) {
-        for (int metre = 0; metre < profile.seededMetres(); ++metre) encodeProfileElement(out, profile.at(metre, axis));
+        writeSeeded(out, profile, axis);
         profile.forEachComputed(axis, [&](const double* values, std::size_t count) { out.putTagged(doubleTag, values, count); });
-        for (std::int64_t i = 0; i < emptyMetres; ++i) encodeProfileElement(out, ProfileValue{});
+        writeEmptyTail(out, profile);
     }
 }
 
@@ -160,7 +169,9 @@ std::string collected(std::size_t size, Write&& write) {
     return out.take();
 }
 
-std::size_t profileFileSize(const LineProfile& profile) {
+}  // namespace
+
+std::size_t lineProfileFileSize(const LineProfile& profile) {
     if (!profile.allocated()) return 0;
     const auto seeded = static_cast<std::size_t>(profile.seededMetres());
     const auto computed = static_cast<std::size_t>(profile.computedMetres());
@@ -169,7 +180,17 @@ std::size_t profileFileSize(const LineProfile& profile) {
                 empty * profileElementSize(ProfileType::Empty));
 }
 
-}  // namespace
+void writeLineProfileHalves(ByteWriter& firstHalf, ByteWriter& secondHalf, const LineProfile& profile) {
+    if (!profile.allocated()) return;
+    writeSeeded(firstHalf, profile, 0);
+    writeSeeded(secondHalf, profile, 1);
+    profile.forEachComputedPoint([&](const double* first, const double* second, std::size_t count) {
+        firstHalf.putTagged(doubleTag, first, count);
+        secondHalf.putTagged(doubleTag, second, count);
+    });
+    writeEmptyTail(firstHalf, profile);
+    writeEmptyTail(secondHalf, profile);
+}
 
 void writeCellFile(ByteWriter& out, const std::vector<RouteCell>& cells) {
     for (const RouteCell& cell : cells) encodeRecord(out, cellLayout, cell);
@@ -193,7 +214,7 @@ std::string scenarioTableBytes(const ScenarioTable& entries) {
 }
 
 std::string lineProfileBytes(const LineProfile& profile) {
-    return collected(profileFileSize(profile), [&](ByteWriter& out) { writeLineProfileFile(out, profile); });
+    return collected(lineProfileFileSize(profile), [&](ByteWriter& out) { writeLineProfileFile(out, profile); });
 }
 
 std::string lineProfileBytes(const ProfileElements& profile) {

@@ -62,10 +62,19 @@ public:
     // or fewer), the computed doubles after them, then Empty to the end.
     int seededMetres() const { return seededMetres_; }
     std::int64_t computedMetres() const { return seededMetres_ == 2 ? nextMetre_ - 2 : 0; }
-    // The computed coordinates of one axis in order, handed over a chunk at
-    // a time: emit(const double* values, std::size_t count).
+    // The computed coordinates in order, both axes in one walk, handed over
+    // a chunk at a time: emit(const double* first, const double* second,
+    // std::size_t count). Each coordinate needs the other axis's steps, so
+    // one walk costs no more than one axis alone.
     template <typename Emit>
-    void forEachComputed(int axis, Emit&& emit) const;
+    void forEachComputedPoint(Emit&& emit) const;
+    // Those of one axis only: emit(const double* values, std::size_t count).
+    template <typename Emit>
+    void forEachComputed(int axis, Emit&& emit) const {
+        forEachComputedPoint([&](const double* first, const double* second, std::size_t count) {
+            emit(axis == 0 ? first : second, count);
+        });
+    }
 
     bool operator==(const LineProfile&) const = default;
 
@@ -113,42 +122,39 @@ struct ProfileElements {
 };
 
 template <typename Emit>
-void LineProfile::forEachComputed(int axis, Emit&& emit) const {
+void LineProfile::forEachComputedPoint(Emit&& emit) const {
     if (seededMetres_ < 2) return;
     constexpr std::size_t chunkSize = 512;
-    double chunk[chunkSize];
+    double first[chunkSize];
+    double second[chunkSize];
     std::size_t filled = 0;
     Point before{0.0, 0.0};
     Point last{0.0, 1.0};
-    // n steps of one kind into the chunk; the kind and the axis are fixed
-    // for the loop, so it keeps to registers and arithmetic.
-    const auto steps = [&](std::size_t n, auto turning, auto firstAxis, double rate) {
+    // n steps of one kind into the chunk; the kind is fixed for the loop,
+    // so it keeps to registers and arithmetic.
+    const auto steps = [&](std::size_t n, auto turning, double rate) {
         for (std::size_t i = 0; i < n; ++i) {
             const Point next = step(before, last, turning, rate);
             before = last;
             last = next;
-            chunk[filled + i] = firstAxis ? next.x : next.y;
+            first[filled + i] = next.x;
+            second[filled + i] = next.y;
         }
         filled += n;
     };
     for (const Run& run : runs_) {
         for (std::int64_t left = run.count; left > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(chunkSize - filled)));
-            if (run.turning) {
-                if (axis == 0) steps(n, std::true_type{}, std::true_type{}, run.rate);
-                else steps(n, std::true_type{}, std::false_type{}, run.rate);
-            } else {
-                if (axis == 0) steps(n, std::false_type{}, std::true_type{}, run.rate);
-                else steps(n, std::false_type{}, std::false_type{}, run.rate);
-            }
+            if (run.turning) steps(n, std::true_type{}, run.rate);
+            else steps(n, std::false_type{}, run.rate);
             left -= static_cast<std::int64_t>(n);
             if (filled == chunkSize) {
-                emit(static_cast<const double*>(chunk), filled);
+                emit(static_cast<const double*>(first), static_cast<const double*>(second), filled);
                 filled = 0;
             }
         }
     }
-    if (filled > 0) emit(static_cast<const double*>(chunk), filled);
+    if (filled > 0) emit(static_cast<const double*>(first), static_cast<const double*>(second), filled);
 }
 
 template <typename Visit>
