@@ -1,7 +1,7 @@
 # Installation and the Debian package.
 #
 #   cmake --install build --prefix PREFIX    programs in PREFIX/bin, the desktop
-#                                            module in PREFIX/lib/scenario-builder,
+#                                            window program in PREFIX/lib/scenario-builder,
 #                                            docs in PREFIX/share/doc/scenario-builder,
 #                                            manual pages in PREFIX/share/man/man1
 #   cpack --config build/CPackConfig.cmake -G DEB
@@ -15,7 +15,7 @@ if(TARGET scenario-tool)
 endif()
 if(TARGET scenario-builder-desktop)
   # Where the program looks for it, relative to its own folder (../lib/scenario-builder).
-  install(TARGETS scenario-builder-desktop LIBRARY DESTINATION lib/scenario-builder)
+  install(TARGETS scenario-builder-desktop RUNTIME DESTINATION lib/scenario-builder)
 endif()
 install(FILES README.md docs/format-reference.md docs/design.md docs/glossary.md
         DESTINATION ${SB_DOC_DIR})
@@ -53,8 +53,9 @@ scenario-tool lets authors export the built-in sources, compile their own, check
 files and view the route.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-# The programs carry their C++ runtime; the desktop window needs FLTK, but
-# the program runs on a console without it: a recommendation.
+# The two programs are linked whole; the desktop window program needs the C
+# and C++ libraries and FLTK, but the builder runs on a console without it:
+# a recommendation.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.36)")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libfltk1.3, libstdc++6")

@@ -1,17 +1,24 @@
-// The desktop window layer as a module: the status window Form1 and the
-// message box, drawn with FLTK. The program opens it only when there is a
-// display (see run/desktop_platform.cpp); its interface is plain C.
-#include "desktop/desktop_module.h"
+// The desktop window program: the status window Form1 and the message box,
+// drawn with FLTK, on the builder's request (desktop_protocol.h). The
+// builder starts it only when there is a display (see
+// run/desktop_platform.cpp).
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <memory>
 #include <thread>
 #include <utility>
+
+#include "desktop/desktop_protocol.h"
 
 // After the standard headers: the X headers define macros such as None and Status.
 #include <FL/Fl.H>
@@ -139,37 +146,20 @@ long testHoldMs() {
     return std::clamp(ms, 0L, longestTestHoldMs);
 }
 
-}  // namespace
+// The status window once shown.
+std::unique_ptr<Fl_Window> form;
 
-// The module's state: the status window once shown.
-struct sb_desktop {
-    std::unique_ptr<Fl_Window> form;
-};
-
-extern "C" {
-
-__attribute__((visibility("default"))) sb_desktop* sb_desktop_open(void) {
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') return nullptr;
-    // Opened here rather than by the toolkit, which ends the process when it
-    // cannot connect; without a display the console takes over.
-    Display* display = XOpenDisplay(name);
-    if (display == nullptr) return nullptr;
-    fl_open_display(display);
-    return new sb_desktop;
-}
-
-__attribute__((visibility("default"))) void sb_desktop_show_status(sb_desktop* desktop) {
-    if (desktop->form) return;
+void showStatus() {
+    if (form) return;
     // No position: the window manager places the window.
-    desktop->form = std::make_unique<Fl_Window>(formWidth, formHeight, "Form1");
+    form = std::make_unique<Fl_Window>(formWidth, formHeight, "Form1");
     auto* label = new StaticText(label1.x, label1.y, label1.w, label1.h, labelText, labelFont,
                                  fittingLabelSize());  // owned by the form
-    desktop->form->end();
-    desktop->form->show();
+    form->end();
+    form->show();
 
-    // The run processes no events once the work starts, so the label must be
-    // on the screen before this returns.
+    // The builder processes no events once the work starts, so the label
+    // must be on the screen before it hears back.
     const auto deadline = std::chrono::steady_clock::now() + paintTimeout;
     while (!label->painted() && std::chrono::steady_clock::now() < deadline) Fl::wait(0.05);
     Fl::flush();
@@ -178,17 +168,79 @@ __attribute__((visibility("default"))) void sb_desktop_show_status(sb_desktop* d
     if (const long hold = testHoldMs(); hold > 0) std::this_thread::sleep_for(std::chrono::milliseconds(hold));
 }
 
-__attribute__((visibility("default"))) void sb_desktop_message(sb_desktop*, const char* title, const char* text) {
-    showMessageBox(title, text);
-}
+// The channel to the builder.
+constexpr int channel = sb::desktop::channelDescriptor;
 
-__attribute__((visibility("default"))) void sb_desktop_close(sb_desktop* desktop) {
-    // Gone when the program ends, whatever the exit status.
-    if (desktop->form) {
-        desktop->form->hide();
-        Fl::flush();
+bool readExactly(void* data, std::size_t size) {
+    auto* at = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t got = ::read(channel, at, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        at += got;
+        size -= static_cast<std::size_t>(got);
     }
-    delete desktop;
+    return true;
 }
 
-}  // extern "C"
+std::optional<std::string> readText() {
+    sb::desktop::TextLength length = 0;
+    if (!readExactly(&length, sizeof length) || length > sb::desktop::longestText) return std::nullopt;
+    std::string text(length, '\0');
+    if (!readExactly(text.data(), text.size())) return std::nullopt;
+    return text;
+}
+
+void answer(char request) {
+    // The builder may be gone; there is no one left to tell.
+    while (::send(channel, &request, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+int main() {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return 1;
+    // Opened here rather than by the toolkit, which ends the process with a
+    // message when it cannot connect; the builder then stays on the console.
+    Display* display = XOpenDisplay(name);
+    if (display == nullptr) return 1;
+    fl_open_display(display);
+    answer(sb::desktop::ready);
+
+    // Requests until the builder asks to close, or its end of the channel
+    // goes (it ended, however it ended), or something not from it arrives.
+    char request = 0;
+    bool open = true;
+    while (open && readExactly(&request, 1)) {
+        switch (request) {
+            case sb::desktop::showStatus:
+                showStatus();
+                answer(request);
+                break;
+            case sb::desktop::message: {
+                const std::optional<std::string> title = readText();
+                const std::optional<std::string> text = title ? readText() : std::nullopt;
+                open = text.has_value();
+                if (open) {
+                    showMessageBox(*title, *text);
+                    answer(request);
+                }
+                break;
+            }
+            default:
+                open = false;
+                break;
+        }
+    }
+    // Gone before the builder ends, whatever its exit status.
+    if (form) {
+        form->hide();
+        Fl::flush();
+        form.reset();
+    }
+    XSync(fl_display, False);
+    if (request == sb::desktop::close) answer(sb::desktop::close);
+    return 0;
+}

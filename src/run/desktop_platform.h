@@ -8,12 +8,14 @@
 
 namespace sb::run {
 
-// The desktop layer when DISPLAY is set, the desktop module is found (beside
-// the program, in ../lib/scenario-builder/ of an installation, or where the
-// package puts it, /usr/lib/scenario-builder/) and the
-// display opens; nullptr otherwise, having printed nothing, so the caller's
-// console layer behaves exactly as without it. Without a display the module
-// is not even loaded, so a console start pays nothing for the desktop.
+// The desktop layer when DISPLAY is set, the desktop window program is found
+// (beside the program, in ../lib/scenario-builder/ of an installation, or
+// where the package puts it, /usr/lib/scenario-builder/) and it opens the
+// display; nullptr otherwise, having printed nothing, so the caller's console
+// layer behaves exactly as without it. Without a display the window program
+// is not even started, so a console start pays nothing for the desktop. The
+// window program has ended, its windows down, when the layer goes (and
+// before fatalError() ends the process).
 //
 // Its report() writes one line to err and shows it in a message box with one
 // OK button, returning once the box is closed; fatalError() writes its prompt there

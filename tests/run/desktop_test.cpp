@@ -2,6 +2,8 @@
 // at and answered with the X tools as a user would.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -84,21 +86,21 @@ Ink inkOf(const Image& image, const Rgb& background) {
     return ink;
 }
 
-// A copy of the program in a folder of its own, with the desktop module
-// beside it as a copy of the whole build would have it.
+// A copy of the program in a folder of its own, with the desktop window
+// program beside it as a copy of the whole build would have it.
 void installProgram(const std::string& program) {
     fs::copy_file(SB_BUILDER_PATH, program);
-#if defined(SB_DESKTOP_MODULE_PATH)
-    const fs::path module(SB_DESKTOP_MODULE_PATH);
-    fs::copy_file(module, fs::path(program).parent_path() / module.filename());
+#if defined(SB_DESKTOP_PROGRAM_PATH)
+    const fs::path window(SB_DESKTOP_PROGRAM_PATH);
+    fs::copy_file(window, fs::path(program).parent_path() / window.filename());
 #endif
 }
 
 // What installProgram puts in the folder.
 std::set<std::string> programFiles(std::set<std::string> more = {}) {
     more.insert("scenario-builder");
-#if defined(SB_DESKTOP_MODULE_PATH)
-    more.insert(fs::path(SB_DESKTOP_MODULE_PATH).filename().string());
+#if defined(SB_DESKTOP_PROGRAM_PATH)
+    more.insert(fs::path(SB_DESKTOP_PROGRAM_PATH).filename().string());
 #endif
     return more;
 }
@@ -155,6 +157,25 @@ TEST(DesktopStatusWindow, IsPaintedBeforeAnyFileIsWrittenAndGoneWhenTheRunEnds) 
     EXPECT_EQ(entriesOf(programFolder.path()),
               programFiles({notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells}));
     EXPECT_EQ(display.findWindow("^Form1$"), "") << "the window outlived the program";
+}
+
+// The window is another process's: it must not outlive a program that is
+// killed and never gets to take it down.
+TEST(DesktopStatusWindow, GoesWhenTheProgramIsKilled) {
+    if (const auto why = whyNoDesktop()) GTEST_SKIP() << *why;
+    VirtualDisplay display;
+    sbtest::TempFolder programFolder;
+    const std::string program = programFolder.file("scenario-builder");
+    installProgram(program);
+
+    const auto env = withLibraryLeaksExcused({{"SB_TEST_HOLD_WINDOW_MS", "1000"}});
+    Process run({program}, display.clientEnvironment(env), programFolder.path());
+    std::string form;
+    pollUntil([&] { return !(form = display.findWindow("^Form1$")).empty() || !run.running(); });
+    ASSERT_FALSE(form.empty()) << "no Form1 window; program status " << run.exitStatus() << display.log();
+    ::kill(run.pid(), SIGKILL);
+    ASSERT_TRUE(run.waitFor(patience));
+    EXPECT_TRUE(pollUntil([&] { return display.findWindow("^Form1$").empty(); })) << "the window outlived the program";
 }
 
 TEST(DesktopFatalError, WaitsForOkThenEndsWithStatusThree) {
