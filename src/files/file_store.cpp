@@ -145,45 +145,74 @@ std::string writeTemporary(const std::string& folder, const std::string& targetN
 namespace {
 
 // How much of a durable file is written before its pages are sent on.
-constexpr off_t writebackStretch = 1 << 20;
+constexpr std::uint64_t writebackStretch = 1 << 20;
 
-// Fills a file just created and closes it; on any failure it goes again.
-void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable);
-void fillAt(int fd, const std::string& path, const std::function<void(const WriteAt&)>& produce, bool durable);
+// A durable file's pages are sent to the disk as it fills, and the rest
+// once it is full, so its flush waits for little. A hint: its own failure
+// is of no consequence, the flush reports what went wrong.
+struct Writeback {
+    int fd;
+    bool on;
+    std::uint64_t unsent = 0;
+
+    void wrote(std::size_t bytes) {
+        if (!on) return;
+        unsent += bytes;
+        if (unsent >= writebackStretch) send();
+    }
+    void rest() {
+        if (on && unsent > 0) send();
+    }
+
+private:
+    void send() {
+        (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        unsent = 0;
+    }
+};
+
+int createNew(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileError(describe("cannot create", path, errno));
+    return fd;
+}
+
+// Fills a file just created, leaving it open; on any failure it goes again.
+template <typename Produce>
+void fillOrRemove(int fd, const std::string& path, bool durable, Produce&& produce) {
+    Writeback writeback{fd, durable};
+    try {
+        produce(writeback);
+        writeback.rest();
+    } catch (...) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw;
+    }
+}
+
+void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
+    fillOrRemove(fd, path, durable, [&](Writeback& writeback) {
+        produce([&](std::string_view chunk) {
+            writeFully(fd, chunk, path);
+            writeback.wrote(chunk.size());
+        });
+    });
+}
+
+void fillAt(int fd, const std::string& path, const std::function<void(const WriteAt&)>& produce, bool durable) {
+    fillOrRemove(fd, path, durable, [&](Writeback& writeback) {
+        produce([&](std::uint64_t offset, std::string_view chunk) {
+            writeFullyAt(fd, offset, chunk, path);
+            writeback.wrote(chunk.size());
+        });
+    });
+}
 
 }  // namespace
 
-void writeNew(const std::string& folder, const std::string& name, const std::function<void(const Write&)>& produce,
-              bool durable) {
-    const std::string path = joinPath(folder, name);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw FileError(describe("cannot create", path, errno));
-    fill(fd, path, produce, durable);
-}
-
-void writeNewAt(const std::string& folder, const std::string& name, const std::function<void(const WriteAt&)>& produce,
-                bool durable) {
-    const std::string path = joinPath(folder, name);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw FileError(describe("cannot create", path, errno));
-    fillAt(fd, path, produce, durable);
-}
-
-std::string writeTemporary(const std::string& folder, const std::string& targetName,
-                           const std::function<void(const Write&)>& produce, bool durable) {
-    std::string name;
-    const int fd = createBeside(folder, targetName, temporaryMarker, name);
-    fill(fd, joinPath(folder, name), produce, durable);
-    return name;
-}
-
-namespace {
-
-// Closes the file, flushed first when durable; on any failure it goes again.
-template <typename Fill>
-void finishFill(int fd, const std::string& path, bool durable, Fill&& fillIt) {
+void closeFilled(int fd, const std::string& path, bool durable) {
     try {
-        fillIt();
         if (durable) flush(fd, path);
     } catch (...) {
         ::close(fd);
@@ -197,41 +226,39 @@ void finishFill(int fd, const std::string& path, bool durable, Fill&& fillIt) {
     }
 }
 
-// A durable file's pages are sent to the disk as they fill, so the flush at
-// the end waits for the last stretch only. The hint's own failure is of no
-// consequence: the flush reports what went wrong.
-void fill(int fd, const std::string& path, const std::function<void(const Write&)>& produce, bool durable) {
-    finishFill(fd, path, durable, [&] {
-        off_t written = 0;
-        off_t sent = 0;
-        produce([&](std::string_view chunk) {
-            writeFully(fd, chunk, path);
-            written += static_cast<off_t>(chunk.size());
-            if (durable && written - sent >= writebackStretch) {
-                (void)::sync_file_range(fd, sent, written - sent, SYNC_FILE_RANGE_WRITE);
-                sent = written;
-            }
-        });
-    });
+void writeNew(const std::string& folder, const std::string& name, const std::function<void(const Write&)>& produce,
+              bool durable) {
+    const std::string path = joinPath(folder, name);
+    const int fd = createNew(path);
+    fill(fd, path, produce, durable);
+    closeFilled(fd, path, durable);
 }
 
-// The same for pieces placed anywhere: after each stretch written, whatever
-// is dirty in the whole file is sent on.
-void fillAt(int fd, const std::string& path, const std::function<void(const WriteAt&)>& produce, bool durable) {
-    finishFill(fd, path, durable, [&] {
-        std::uint64_t unsent = 0;
-        produce([&](std::uint64_t offset, std::string_view chunk) {
-            writeFullyAt(fd, offset, chunk, path);
-            unsent += chunk.size();
-            if (durable && unsent >= static_cast<std::uint64_t>(writebackStretch)) {
-                (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-                unsent = 0;
-            }
-        });
-    });
+int writeNewUnflushed(const std::string& folder, const std::string& name,
+                      const std::function<void(const Write&)>& produce) {
+    const std::string path = joinPath(folder, name);
+    const int fd = createNew(path);
+    fill(fd, path, produce, true);
+    return fd;
 }
 
-}  // namespace
+int writeNewUnflushedAt(const std::string& folder, const std::string& name,
+                        const std::function<void(const WriteAt&)>& produce) {
+    const std::string path = joinPath(folder, name);
+    const int fd = createNew(path);
+    fillAt(fd, path, produce, true);
+    return fd;
+}
+
+std::string writeTemporary(const std::string& folder, const std::string& targetName,
+                           const std::function<void(const Write&)>& produce, bool durable) {
+    std::string name;
+    const int fd = createBeside(folder, targetName, temporaryMarker, name);
+    const std::string path = joinPath(folder, name);
+    fill(fd, path, produce, durable);
+    closeFilled(fd, path, durable);
+    return name;
+}
 
 }  // namespace io
 

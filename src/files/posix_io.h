@@ -23,10 +23,19 @@ std::string randomToken();
 // hands to its write function, flushed when durable is set.
 void writeNew(const std::string& folder, const std::string& name, const std::function<void(const std::function<void(std::string_view)>&)>& produce,
               bool durable);
+// The same for a file that is to be flushed later, with others: its pages
+// are sent to the disk as it is written, but it is neither flushed nor
+// closed. Returns its descriptor, for closeFilled(). On failure the file
+// goes again.
+int writeNewUnflushed(const std::string& folder, const std::string& name,
+                      const std::function<void(const std::function<void(std::string_view)>&)>& produce);
 // The same, produce placing each piece at an offset of its choosing.
 using WriteAt = std::function<void(std::uint64_t offset, std::string_view)>;
-void writeNewAt(const std::string& folder, const std::string& name, const std::function<void(const WriteAt&)>& produce,
-                bool durable);
+int writeNewUnflushedAt(const std::string& folder, const std::string& name,
+                        const std::function<void(const WriteAt&)>& produce);
+// Closes a file written as above, flushed first when durable; on failure
+// it goes again.
+void closeFilled(int fd, const std::string& path, bool durable);
 
 // A second name for folder/targetName: a hard link "." + targetName + "." +
 // marker + "-XXXXXX". Returns the new name within the folder.

@@ -101,8 +101,25 @@ ReplaceGroup::ReplaceGroup(std::string folder, Atomicity atomicity)
 ReplaceGroup::~ReplaceGroup() { discardStaged(); }
 
 void ReplaceGroup::discardStaged() {
+    for (const int fd : unflushed_) ::close(fd);
+    unflushed_.clear();
     for (const std::string& name : staged_) ::unlink(joinPath(folder_, staged(name, token_)).c_str());
     staged_.clear();
+}
+
+void ReplaceGroup::flushStaged() {
+    try {
+        for (std::size_t i = 0; i < unflushed_.size(); ++i) {
+            const int fd = unflushed_[i];
+            unflushed_[i] = -1;
+            io::closeFilled(fd, joinPath(folder_, staged(staged_[i], token_)), true);
+        }
+    } catch (...) {
+        std::erase(unflushed_, -1);
+        discardStaged();
+        throw;
+    }
+    unflushed_.clear();
 }
 
 void ReplaceGroup::stage(const std::string& name, std::string_view content) {
@@ -110,16 +127,25 @@ void ReplaceGroup::stage(const std::string& name, std::string_view content) {
 }
 
 void ReplaceGroup::stage(const std::string& name, const std::function<void(const Write&)>& produce) {
-    io::writeNew(folder_, staged(name, token_), produce, true);
+    unflushed_.reserve(unflushed_.size() + 1);
+    staged_.reserve(staged_.size() + 1);
+    unflushed_.push_back(io::writeNewUnflushed(folder_, staged(name, token_), produce));
     staged_.push_back(name);
 }
 
 void ReplaceGroup::stageAt(const std::string& name, const std::function<void(const WriteAt&)>& produce) {
-    io::writeNewAt(folder_, staged(name, token_), produce, true);
+    unflushed_.reserve(unflushed_.size() + 1);
+    staged_.reserve(staged_.size() + 1);
+    unflushed_.push_back(io::writeNewUnflushedAt(folder_, staged(name, token_), produce));
     staged_.push_back(name);
 }
 
 void ReplaceGroup::commit(FolderFlush flush) {
+    // Every staged file is flushed before anything is renamed; flushed one
+    // after another once all are written, their pages are already on their
+    // way, so the flushes overlap rather than queue.
+    flushStaged();
+
     if (atomicity_ == Atomicity::EachFile) {
         // Each file is old or new on its own; one folder flush for all.
         try {

@@ -4,7 +4,8 @@
 // the complete old set or the complete new set, whatever fails and even
 // when the process is killed midway. Every file of one replacement carries
 // the same six-letter token T, so the folder itself is the record:
-//   1. each new file is written to ".<name>.tmp-T" and flushed;
+//   1. each new file is written to ".<name>.tmp-T"; once all are written,
+//      each is flushed;
 //   2. each old file gets a second name, a hard link ".<name>.old-T"; a
 //      target with no old file gets an empty ".<name>.none-T";
 //   3. the empty marker ".scenario-replace.forward-T" is created and the
@@ -42,7 +43,8 @@ public:
     // Staged files not committed are removed.
     ~ReplaceGroup();
 
-    // Writes the new content of folder/name to a staged file and flushes it.
+    // Writes the new content of folder/name to a staged file, its pages sent
+    // to the disk as they are written; commit() flushes it.
     void stage(const std::string& name, std::string_view content);
     // The same, the content handed over piece by piece: produce(write) calls
     // write with each piece in order, so a large file never sits in memory.
@@ -54,18 +56,20 @@ public:
     using WriteAt = std::function<void(std::uint64_t offset, std::string_view)>;
     void stageAt(const std::string& name, const std::function<void(const WriteAt&)>& produce);
 
-    // Puts every staged file in place; throws FileError, naming the file and
-    // the cause, after undoing what it did when it fails. An AllOrNothing
-    // group always flushes the folder.
+    // Flushes every staged file, then puts them in place; throws FileError,
+    // naming the file and the cause, after undoing what it did when it
+    // fails. An AllOrNothing group always flushes the folder.
     void commit(FolderFlush flush = FolderFlush::Now);
 
 private:
+    void flushStaged();
     void discardStaged();
 
     std::string folder_;
     Atomicity atomicity_;
     std::string token_;
     std::vector<std::string> staged_;  // target names, staged as ".<name>.tmp-<token>"
+    std::vector<int> unflushed_;       // their descriptors, open until commit() flushes them
 };
 
 // The markers of a replacement in a folder: their names start so, then the token.
