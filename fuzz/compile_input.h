@@ -16,12 +16,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace sb::fuzz {
 
 inline constexpr std::uint8_t withoutProfileFlag = 1;
 inline constexpr std::uint8_t withoutLineSourceFlag = 2;
 inline constexpr std::uint8_t withoutTrainSourceFlag = 4;
+
+// An input taken apart as laid out above.
+struct SplitInput {
+    std::uint8_t flags = 0;
+    std::string_view lineText;
+    std::string_view trainText;
+};
+
+inline SplitInput splitInput(const std::uint8_t* data, std::size_t size) {
+    SplitInput input;
+    if (size == 0) return input;
+    input.flags = data[0];
+    const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::size_t split = rest.find('\0');
+    input.lineText = rest.substr(0, split);
+    if (split != std::string_view::npos) input.trainText = rest.substr(split + 1);
+    return input;
+}
 
 }  // namespace sb::fuzz
 

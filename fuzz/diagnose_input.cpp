@@ -32,12 +32,7 @@ bool sameCompile(const sb::RouteModel& a, const sb::RouteModel& b) {
 
 void fuzzOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sb;
-    const std::uint8_t flags = size > 0 ? data[0] : 0;
-    const std::string_view rest =
-        size > 0 ? std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1) : std::string_view();
-    const std::size_t split = rest.find('\0');
-    const std::string_view lineText = rest.substr(0, split);
-    const std::string_view trainText = split == std::string_view::npos ? std::string_view() : rest.substr(split + 1);
+    const auto [flags, lineText, trainText] = fuzz::splitInput(data, size);
     const bool withProfile = (flags & fuzz::withoutProfileFlag) == 0;
 
     RouteModel plain;
