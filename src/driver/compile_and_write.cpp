@@ -52,8 +52,9 @@ void stageLineProfile(files::ReplaceGroup& group, const std::string& name, const
                 offset += bytes.size();
             };
         };
-        format::ByteWriter firstHalf(placedFrom(0));
-        format::ByteWriter secondHalf(placedFrom(format::lineProfileFileSize(profile) / 2));
+        const std::uint64_t half = format::lineProfileFileSize(profile) / 2;
+        format::ByteWriter firstHalf(placedFrom(0), 0);
+        format::ByteWriter secondHalf(placedFrom(half), half);
         format::writeLineProfileHalves(firstHalf, secondHalf, profile);
         firstHalf.finish();
         secondHalf.finish();

@@ -11,9 +11,12 @@ std::string describe(const Where& where) {
     return std::string(where.record) + " " + std::to_string(where.index) + ", field " + std::string(where.field);
 }
 
-ByteWriter::ByteWriter() : buffer_(new char[bufferSize]) {}
+ByteWriter::ByteWriter() : buffer_(new char[bufferSize + overhang]) {}
 
-ByteWriter::ByteWriter(ByteDrain drain) : buffer_(new char[bufferSize]), drain_(std::move(drain)) {}
+ByteWriter::ByteWriter(ByteDrain drain, std::uint64_t startOffset)
+    : buffer_(new char[bufferSize + overhang]),
+      piece_(bufferSize - static_cast<std::size_t>(startOffset % bufferSize)),
+      drain_(std::move(drain)) {}
 
 void ByteWriter::put(const std::string& text) {
     if (text.size() > 0xFFFF) {
@@ -21,19 +24,20 @@ void ByteWriter::put(const std::string& text) {
     }
     put(static_cast<std::uint16_t>(text.size()));
     for (std::size_t at = 0; at < text.size();) {
-        room(1);
-        const std::size_t n = std::min(text.size() - at, bufferSize - used_);
+        const std::size_t n = std::min(text.size() - at, piece_ - used_);
         text.copy(buffer_.get() + used_, n, at);
         used_ += n;
         at += n;
+        if (used_ >= piece_) drainPiece();
     }
 }
 
 void ByteWriter::putTagged(std::uint16_t tag, const double* values, std::size_t count) {
     constexpr std::size_t elementSize = sizeof tag + sizeof(double);
+    static_assert(elementSize <= overhang);
     while (count > 0) {
-        room(elementSize);
-        const std::size_t fit = std::min(count, (bufferSize - used_) / elementSize);
+        // Enough to reach the end of the piece; the last may run past it.
+        const std::size_t fit = std::min(count, (piece_ - used_ + elementSize - 1) / elementSize);
         // A local pointer, so the loop keeps its state in registers.
         char* at = buffer_.get() + used_;
         for (std::size_t i = 0; i < fit; ++i) {
@@ -50,7 +54,18 @@ void ByteWriter::putTagged(std::uint16_t tag, const double* values, std::size_t 
         used_ += fit * elementSize;
         values += fit;
         count -= fit;
+        if (used_ >= piece_) drainPiece();
     }
+}
+
+// Hands on a whole piece; what ran past it starts the next one.
+void ByteWriter::drainPiece() {
+    const std::size_t over = used_ - piece_;
+    used_ = piece_;
+    drainBuffer();
+    std::memcpy(buffer_.get(), buffer_.get() + piece_, over);
+    used_ = over;
+    piece_ = bufferSize;
 }
 
 void ByteWriter::drainBuffer() {

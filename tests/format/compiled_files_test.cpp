@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "model/route_model.h"
 
@@ -117,3 +119,48 @@ TEST(LineProfileFileTest, TheBuiltInRouteGivesTheKnownFileSize) {
 }
 
 }  // namespace
+
+namespace byte_writer_pieces {
+
+using sb::format::ByteWriter;
+
+// Doubles under their tag, the longest text, then odd sizes:
+// values run across the end of a piece in every way.
+void writeMixture(ByteWriter& out) {
+    std::vector<double> values(20000);
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = 0.5 * static_cast<double>(i);
+    out.putTagged(0x0005, values.data(), values.size());
+    out.put(std::string(0xFFFF, 'x'));
+    for (int i = 0; i < 30000; ++i) {
+        out.put(static_cast<std::uint8_t>(i));
+        out.put(static_cast<std::int32_t>(i));
+        out.put(static_cast<double>(i));
+    }
+    out.putTagged(0x0005, values.data(), 7);
+}
+
+TEST(ByteWriterTest, PiecesAfterTheFirstStartOnAWholeBufferOfTheFile) {
+    ByteWriter collecting;
+    writeMixture(collecting);
+    const std::string whole = collecting.take();
+    for (const std::uint64_t start : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{ByteWriter::bufferSize - 1},
+                                      std::uint64_t{ByteWriter::bufferSize}, std::uint64_t{10069982}}) {
+        std::string joined;
+        std::vector<std::size_t> ends;  // file offset after each piece
+        ByteWriter out(
+            [&](std::string_view piece) {
+                joined.append(piece);
+                ends.push_back(static_cast<std::size_t>(start) + joined.size());
+            },
+            start);
+        writeMixture(out);
+        out.finish();
+        EXPECT_EQ(joined, whole) << "start " << start;
+        ASSERT_GT(ends.size(), 2u);
+        for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
+            EXPECT_EQ(ends[i] % ByteWriter::bufferSize, 0u) << "start " << start << ", piece " << i;
+        }
+    }
+}
+
+}  // namespace byte_writer_pieces
