@@ -1,15 +1,23 @@
-// Memory for the trace of a long source. On this kind of machine the first
-// touch of each 4 KiB page costs a fault of several microseconds, and the
-// trace of a long source fills megabytes once: handed out from regions
+// Memory that the tool fills once. On this kind of machine the first touch
+// of each 4 KiB page costs a fault of several microseconds, and a long
+// source, its trace and the route built from it fill megabytes: in memory
 // mapped on 2 MiB boundaries and advised to use huge pages, a megabyte costs
 // one fault and a clear instead of 256 faults. Where the system has no huge
-// pages the regions are plain anonymous memory, as malloc would give.
+// pages the memory is plain anonymous memory, as malloc would give.
 #pragma once
 
 #include <cstddef>
 #include <memory_resource>
 
 namespace sb::tool {
+
+// Lets the heap grow by one stretch of this many bytes, advised to use huge
+// pages, and has malloc take blocks of up to 16 MiB from the heap rather
+// than map each one apart (a source of a few hundred kilobytes would cost a
+// fault per page). Meant for the start of main, before the work; only
+// hints: where the heap is not where this looks for it (another allocator,
+// a sanitizer), nothing is advised. True when the stretch was advised.
+bool growHeapInHugePages(std::size_t stretch);
 
 // Each allocation is a region of its own, a whole number of 2 MiB, given
 // back to the system when deallocated. Meant as the upstream of a
