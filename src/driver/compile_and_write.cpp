@@ -42,6 +42,10 @@ std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
     };
 }
 
+// A profile of many megabytes costs the system less in larger writes.
+constexpr std::uint64_t largeProfileSize = std::uint64_t{4} << 20;
+constexpr std::size_t largeProfileBuffer = std::size_t{256} << 10;
+
 // The line profile's two halves, each written where it belongs as the one
 // walk of the profile makes them.
 void stageLineProfile(files::ReplaceGroup& group, const std::string& name, const LineProfile& profile) {
@@ -52,9 +56,10 @@ void stageLineProfile(files::ReplaceGroup& group, const std::string& name, const
                 offset += bytes.size();
             };
         };
-        const std::uint64_t half = format::lineProfileFileSize(profile) / 2;
-        format::ByteWriter firstHalf(placedFrom(0), 0);
-        format::ByteWriter secondHalf(placedFrom(half), half);
+        const std::uint64_t size = format::lineProfileFileSize(profile);
+        const std::size_t buffer = size >= largeProfileSize ? largeProfileBuffer : format::ByteWriter::bufferSize;
+        format::ByteWriter firstHalf(placedFrom(0), 0, buffer);
+        format::ByteWriter secondHalf(placedFrom(size / 2), size / 2, buffer);
         format::writeLineProfileHalves(firstHalf, secondHalf, profile);
         firstHalf.finish();
         secondHalf.finish();

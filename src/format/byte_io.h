@@ -46,10 +46,11 @@ public:
     ByteWriter();
     // Hands each full buffer to drain, and the rest at finish(). startOffset
     // is where in the file the first byte goes: every piece but the first and
-    // the last then ends on a multiple of bufferSize, so the file's pages are
-    // written whole (a write that ends inside a page costs the system about
-    // half as much again).
-    explicit ByteWriter(ByteDrain drain, std::uint64_t startOffset = 0);
+    // the last then ends on a multiple of the buffer's size, so the file's
+    // pages are written whole (a write that ends inside a page costs the
+    // system about half as much again). A file of many megabytes goes
+    // faster through a larger buffer (a whole number of 4 KiB pages).
+    explicit ByteWriter(ByteDrain drain, std::uint64_t startOffset = 0, std::size_t buffer = bufferSize);
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
 
@@ -97,6 +98,7 @@ private:
     void drainPiece();
     void drainBuffer();
 
+    std::size_t size_ = bufferSize;  // of the buffer, without the overhang
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::size_t piece_ = bufferSize;  // bytes handed on when the buffer fills

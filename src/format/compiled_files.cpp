@@ -13,10 +13,14 @@ std::string describe(const Where& where) {
 
 ByteWriter::ByteWriter() : buffer_(new char[bufferSize + overhang]) {}
 
-ByteWriter::ByteWriter(ByteDrain drain, std::uint64_t startOffset)
-    : buffer_(new char[bufferSize + overhang]),
-      piece_(bufferSize - static_cast<std::size_t>(startOffset % bufferSize)),
-      drain_(std::move(drain)) {}
+ByteWriter::ByteWriter(ByteDrain drain, std::uint64_t startOffset, std::size_t buffer)
+    : size_(buffer), drain_(std::move(drain)) {
+    if (size_ == 0 || size_ % 4096 != 0) {
+        throw std::invalid_argument("a byte writer's buffer of " + std::to_string(size_) + " bytes");
+    }
+    buffer_.reset(new char[size_ + overhang]);
+    piece_ = size_ - static_cast<std::size_t>(startOffset % size_);
+}
 
 void ByteWriter::put(const std::string& text) {
     if (text.size() > 0xFFFF) {
@@ -65,7 +69,7 @@ void ByteWriter::drainPiece() {
     drainBuffer();
     std::memcpy(buffer_.get(), buffer_.get() + piece_, over);
     used_ = over;
-    piece_ = bufferSize;
+    piece_ = size_;
 }
 
 void ByteWriter::drainBuffer() {

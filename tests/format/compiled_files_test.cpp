@@ -143,23 +143,34 @@ TEST(ByteWriterTest, PiecesAfterTheFirstStartOnAWholeBufferOfTheFile) {
     ByteWriter collecting;
     writeMixture(collecting);
     const std::string whole = collecting.take();
-    for (const std::uint64_t start : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{ByteWriter::bufferSize - 1},
-                                      std::uint64_t{ByteWriter::bufferSize}, std::uint64_t{10069982}}) {
+    struct Case {
+        std::uint64_t start;
+        std::size_t buffer;
+    };
+    constexpr std::size_t standard = ByteWriter::bufferSize;
+    for (const Case c : {Case{0, standard}, Case{1, standard}, Case{standard - 1, standard}, Case{standard, standard},
+                         Case{10069982, standard}, Case{10069982, 4096}, Case{3, 256 * 1024}}) {
         std::string joined;
         std::vector<std::size_t> ends;  // file offset after each piece
         ByteWriter out(
             [&](std::string_view piece) {
                 joined.append(piece);
-                ends.push_back(static_cast<std::size_t>(start) + joined.size());
+                ends.push_back(static_cast<std::size_t>(c.start) + joined.size());
             },
-            start);
+            c.start, c.buffer);
         writeMixture(out);
         out.finish();
-        EXPECT_EQ(joined, whole) << "start " << start;
+        EXPECT_EQ(joined, whole) << "start " << c.start << ", buffer " << c.buffer;
         ASSERT_GT(ends.size(), 2u);
         for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
-            EXPECT_EQ(ends[i] % ByteWriter::bufferSize, 0u) << "start " << start << ", piece " << i;
+            EXPECT_EQ(ends[i] % c.buffer, 0u) << "start " << c.start << ", buffer " << c.buffer << ", piece " << i;
         }
+    }
+}
+
+TEST(ByteWriterTest, ABufferOfPartPagesIsRefused) {
+    for (const std::size_t buffer : {std::size_t{0}, std::size_t{100}, std::size_t{4097}}) {
+        EXPECT_THROW(ByteWriter([](std::string_view) {}, 0, buffer), std::invalid_argument) << buffer;
     }
 }
 
