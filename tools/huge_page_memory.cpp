@@ -71,7 +71,8 @@ bool growHeapInHugePages(std::size_t stretch) {
     }
     const std::uintptr_t start = (at + unit - 1) / unit * unit;
     const std::uintptr_t end = top / unit * unit;
-    if (end <= start || end - start < unit || ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE) != 0) return false;
+    if (end <= start || end - start < unit) return false;
+    if (::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE) != 0) return false;
     // The next blocks start on the boundary: a page touched before it
     // would keep its 2 MiB in small pages.
     constexpr std::uintptr_t header = 2 * sizeof(std::size_t);
