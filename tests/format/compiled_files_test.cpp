@@ -168,10 +168,4 @@ TEST(ByteWriterTest, PiecesAfterTheFirstStartOnAWholeBufferOfTheFile) {
     }
 }
 
-TEST(ByteWriterTest, ABufferOfPartPagesIsRefused) {
-    for (const std::size_t buffer : {std::size_t{0}, std::size_t{100}, std::size_t{4097}}) {
-        EXPECT_THROW(ByteWriter([](std::string_view) {}, 0, buffer), std::invalid_argument) << buffer;
-    }
-}
-
 }  // namespace byte_writer_pieces
