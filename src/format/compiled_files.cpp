@@ -67,7 +67,7 @@ void ByteWriter::drainPiece() {
     const std::size_t over = used_ - piece_;
     used_ = piece_;
     drainBuffer();
-    std::memcpy(buffer_.get(), buffer_.get() + piece_, over);
+    std::memmove(buffer_.get(), buffer_.get() + piece_, over);  // a first piece may be shorter than the overhang
     used_ = over;
     piece_ = size_;
 }
