@@ -1,9 +1,8 @@
 // Little-endian bytes, one field at a time. The writer puts each field's
 // bytes, least significant first, into a fixed buffer and hands it on
 // whenever it fills, so a file of any size passes through the same few
-// kilobytes; the reader checks
-// every read against the end of the data and names the record and field it
-// was reading when the data ends.
+// kilobytes; the reader checks every read against the end of the data and
+// names the record and field it was reading when the data ends.
 #pragma once
 
 #include <bit>
