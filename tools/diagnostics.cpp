@@ -22,6 +22,17 @@ void addPhase(std::vector<Diagnostic>& out, std::vector<Diagnostic> warnings, co
     out.insert(out.end(), errors.begin(), errors.end());
 }
 
+// The compile's losses among a source's warnings, in line order.
+std::vector<Diagnostic> withLosses(std::vector<Diagnostic> warnings, const std::vector<Diagnostic>& losses) {
+    for (const Diagnostic& loss : losses) {
+        const auto at = std::find_if(warnings.begin(), warnings.end(), [&](const Diagnostic& w) {
+            return w.line > loss.line || (w.line == loss.line && w.column > loss.column);
+        });
+        warnings.insert(at, loss);
+    }
+    return warnings;
+}
+
 }  // namespace
 
 std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const SourcePaths& paths,
@@ -35,9 +46,11 @@ std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const Sourc
     std::vector<Diagnostic> out;
     const TracedSource* line = trace.source(SourceRole::Line);
     const TracedSource* train = trace.source(SourceRole::Train);
-    addPhase(out, line ? sourceWarnings(view, *line, withProfile) : std::vector<Diagnostic>{}, errors.line, allErrors);
-    addPhase(out, train ? sourceWarnings(view, *train, withProfile) : std::vector<Diagnostic>{}, errors.train,
-             allErrors);
+    addPhase(out, withLosses(line ? sourceWarnings(view, *line, withProfile) : std::vector<Diagnostic>{}, errors.lineLosses),
+             errors.line, allErrors);
+    addPhase(out,
+             withLosses(train ? sourceWarnings(view, *train, withProfile) : std::vector<Diagnostic>{}, errors.trainLosses),
+             errors.train, allErrors);
     out.insert(out.end(), errors.end.begin(), errors.end.end());
     return out;
 }

@@ -10,9 +10,9 @@
 #include "compiler/train/restriction_recorder.h"
 #include "model/error_codes.h"
 #include "model/scenario_table.h"
-#include "tools/cell_claims.h"
 #include "tools/keyword_suggestions.h"
 #include "tools/row_rules.h"
+#include "tools/source_warnings.h"
 
 namespace sb::tool {
 
@@ -81,7 +81,7 @@ public:
                 const bool beyond = e.code == error::beyondCells;
                 // Without a route length no feature fits; the missing row is the error to report.
                 if (source.role == SourceRole::Line && beyond && noRouteLength) continue;
-                if (source.role == SourceRole::Train && beyond && lineBeyond && carriedOver(source, e)) {
+                if (source.role == SourceRole::Train && beyond && lineBeyond && e.carriedOver) {
                     out.line[*lineBeyond].notes.push_back(carriedNote(source, e));
                     continue;
                 }
@@ -99,6 +99,17 @@ public:
             out.end.push_back(explainFinishing(code, model_.errorPosition));
         }
         if (!facts_.fatal.empty()) out.end.push_back(explainFatal());
+        for (const TracedLoss& loss : trace_.losses()) {
+            if (loss.lost.byFinishingPass()) continue;
+            const TracedSource& source = trace_.sources()[static_cast<std::size_t>(loss.lost.source)];
+            const TracedRow* row = rowOf(source, loss.lost.row);
+            if (row == nullptr) continue;
+            Diagnostic d = view_.at(source, value(row, 0).value_or(row->keyword), Severity::Warning,
+                                    describe(loss.lost) + " is dropped: cell " + std::to_string(loss.cell) + " is " +
+                                        describe(loss.by) + " [" + std::string(featureDropped) + "]");
+            addClaimNote(d, loss.by, loss.cell);
+            (source.role == SourceRole::Line ? out.lineLosses : out.trainLosses).push_back(std::move(d));
+        }
         return out;
     }
 
@@ -116,10 +127,69 @@ private:
         return view_.at(source, field, Severity::Note, message);
     }
 
-    // A note at the row that put a feature in a cell.
-    Diagnostic claimNote(const CellClaim& claim, std::int64_t cell) const {
-        const std::size_t field = claim.row->values.empty() ? claim.row->keyword : claim.row->values.front();
-        return note(*claim.source, field, claim.what + " takes cell " + std::to_string(cell) + " here");
+    // The claim of the feature a code point of the finishing pass serves,
+    // or the claim itself for a row's feature; nullptr when no row is known.
+    const CellClaim* rowClaim(const CellClaim& claim) const {
+        if (!claim.byFinishingPass()) return &claim;
+        const CellClaim* served = trace_.claim(claim.forCell);
+        return served != nullptr && !served->byFinishingPass() ? served : nullptr;
+    }
+
+    // What a claim put into its cell, as the author wrote it: "the signal at 1250 m".
+    std::string describe(const CellClaim& claim) const {
+        const CellClaim* owner = rowClaim(claim);
+        if (owner == nullptr) return "a code point the compiler adds";
+        const TracedSource& source = trace_.sources()[static_cast<std::size_t>(owner->source)];
+        const TracedRow* row = rowOf(source, owner->row);
+        if (row == nullptr) return "a feature";
+        if (owner != &claim) return "the code point the compiler adds for " + describe(*owner);
+        const std::string at = " at " + metres(whole(source, row, 0).value_or(0));
+        auto named = [&](std::size_t field) {
+            return row->values.size() > field ? quotedToken(source.text(row->values[field])) : std::string("?");
+        };
+        switch (claim.feature) {
+            case CellFeature::Board: return "the location board " + named(1) + at;
+            case CellFeature::SpeedIndicator: return "the speed indicator" + at;
+            case CellFeature::Signal: return "the signal" + at;
+            case CellFeature::CodePoint: return "the code point" + at;
+            case CellFeature::RestrictionWarning: return "the warning point of the restriction" + at;
+            case CellFeature::RestrictionStart: return "the start of the restriction" + at;
+            case CellFeature::RestrictionEnd: return "the end of the restriction" + at;
+            case CellFeature::RestrictionMarker: return "a warning marker of the restriction" + at;
+            case CellFeature::StationStop: return "the stop cell of the station " + named(16) + at;
+        }
+        return "a feature";
+    }
+
+    // A note at the row that put a feature in a cell (for a code point the
+    // compiler added, the row of the feature it serves).
+    std::optional<Diagnostic> claimNote(const CellClaim& claim, std::int64_t cell) const {
+        const CellClaim* owner = rowClaim(claim);
+        if (owner == nullptr) return std::nullopt;
+        const TracedSource& source = trace_.sources()[static_cast<std::size_t>(owner->source)];
+        const TracedRow* row = rowOf(source, owner->row);
+        if (row == nullptr) return std::nullopt;
+        const std::size_t field = row->values.empty() ? row->keyword : row->values.front();
+        return note(source, field, describe(claim) + " takes cell " + std::to_string(cell) + " here");
+    }
+
+    void addClaimNote(Diagnostic& d, const std::optional<CellClaim>& claim, std::int64_t cell) const {
+        if (!claim) return;
+        if (auto n = claimNote(*claim, cell)) d.notes.push_back(std::move(*n));
+    }
+
+    // Who holds a cell: the feature a row or the finishing pass put there,
+    // else the kind the cell holds.
+    std::string holder(const std::optional<CellClaim>& claim, std::int64_t cell) const {
+        if (claim) return describe(*claim);
+        if (hasCell(model_, cell)) return "a " + std::string(cellKindName(cellAt(model_, cell).kind));
+        return "a feature";
+    }
+
+    // The area the compile gave a station row, when it got that far.
+    const TracedStationArea* areaOf(const TracedSource& source, const TracedRow* row) const {
+        if (row == nullptr) return nullptr;
+        return source.stationArea(static_cast<int>(row - source.rows.data()));
     }
 
     static bool hasRow(const TracedSource& source, RowKind kind) {
@@ -201,10 +271,10 @@ private:
                              e.code);
             case error::stationsTooClose: return stationsTooClose(source, row, suffix);
             case error::stationAreaTooEarly: {
-                const StationExtent extent = row ? stationExtent(source, *row) : StationExtent{};
+                const TracedStationArea* area = areaOf(source, row);
                 return error(source, value(row, 0), row,
                              "the area of the station at " + metres(whole(source, row, 0).value_or(0)) + " ends at " +
-                                 metres(extent.end) +
+                                 metres(area != nullptr ? area->end : 0) +
                                  ": a station where the train stops (kind below 25) needs its area to end after "
                                  "100 m" + suffix,
                              e.code);
@@ -256,20 +326,6 @@ private:
                      "the curve takes the plan-view line profile past metre 1000000" + suffix, error::badCurve);
     }
 
-    bool carriedOver(const TracedSource& source, const TracedError& e) const {
-        const TracedRow* row = rowOf(source, e.row);
-        if (row == nullptr) return false;
-        const auto p = whole(source, row, 0);
-        if (!p) return false;
-        if (row->kind == RowKind::signal) return fitsCells(model_, *p) && hasCell(model_, pointCell(*p));
-        if (row->kind == RowKind::restriction) {
-            const auto length = whole(source, row, 2);
-            return length && fitsCells(model_, *p) &&
-                   restrictionCellsExist(model_, static_cast<std::int32_t>(*p), static_cast<std::int32_t>(*length));
-        }
-        return false;
-    }
-
     Diagnostic carriedNote(const TracedSource& source, const TracedError& e) const {
         const TracedRow* row = rowOf(source, e.row);
         return note(source, value(row, 0).value_or(row->keyword),
@@ -307,9 +363,10 @@ private:
                                      cellsEnd() + suffix,
                                  e.code);
                 }
-                const StationExtent extent = stationExtent(source, *row);
+                const TracedStationArea* area = areaOf(source, row);
                 return error(source, value(row, 2), row,
-                             "the area of the station at " + metres(*p) + " ends at " + metres(extent.end) +
+                             "the area of the station at " + metres(*p) + " ends at " +
+                                 metres(area != nullptr ? area->end : 0) +
                                  ", beyond the last cell; " + cellsEnd() + suffix,
                              e.code);
             }
@@ -337,87 +394,63 @@ private:
     Diagnostic taken(const TracedSource& source, const TracedRow* row, const TracedError& e,
                      const std::string& suffix) const {
         const auto p = whole(source, row, 0);
-        if (row == nullptr || !p) {
+        if (row == nullptr || !p || !e.takenCell) {
             return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
         }
-        const std::int64_t cell = e.code == error::codePointCellTaken ? codeCell(*p) : pointCell(*p);
-        const CellClaims claims(trace_, model_, row);
-        const CellClaim* claim = claims.at(cell);
-        std::string holder = claim != nullptr ? claim->what : "a feature";
-        if (claim == nullptr && hasCell(model_, cell)) holder = "a " + std::string(cellKindName(cellAt(model_, cell).kind));
+        const std::int64_t cell = *e.takenCell;
         Diagnostic d = error(source, value(row, 0), row,
                              "the " + std::string(keywordInfo(row->kind).noun) + " at " + metres(*p) + " goes into cell " +
-                                 std::to_string(cell) + ", which already holds " + holder +
+                                 std::to_string(cell) + ", which already holds " + holder(e.occupant, cell) +
                                  ": a cell holds one feature" + suffix,
                              e.code);
-        if (claim != nullptr) d.notes.push_back(claimNote(*claim, cell));
+        addClaimNote(d, e.occupant, cell);
         return d;
     }
 
     Diagnostic restrictionTaken(const TracedSource& source, const TracedRow* row, const TracedError& e,
                                 const std::string& suffix) const {
-        RestrictionRow r{};
-        std::int32_t* fields[] = {&r.start, &r.speed, &r.length, &r.pointFlag, &r.markApproach, &r.pointValue};
-        for (std::size_t i = 0; i < 6; ++i) {
-            const auto v = whole(source, row, i);
-            if (!v) return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
-            *fields[i] = static_cast<std::int32_t>(*v);
-        }
-        RestrictionCells cells;
-        try {
-            cells = restrictionCells(r);
-        } catch (const RunTimeFailure&) {
+        const auto start = whole(source, row, 0);
+        const auto length = whole(source, row, 2);
+        if (row == nullptr || !start || !length || !e.takenCell) {
             return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
         }
-        const CellClaims claims(trace_, model_, row);
-        const std::string at = "the restriction at " + metres(r.start);
-        std::int64_t cell = 0;
+        const std::int64_t cell = *e.takenCell;
+        const std::string at = "the restriction at " + metres(*start);
+        const std::string inCell = "cell " + std::to_string(cell);
         std::string point;
         std::size_t field = 0;
         switch (e.code) {
             case error::warningCellTaken:
-                cell = cells.warning;
-                point = "puts its warning point 1200 m before its start, at " + metres(r.start - 1200) + ", in cell " +
-                        std::to_string(cell);
+                point = "puts its warning point " + metres(restrictionWarningDistance) + " before its start, at " +
+                        metres(*start - restrictionWarningDistance) + ", in " + inCell;
                 break;
-            case error::restrictionStartTaken:
-                cell = cells.start;
-                point = "starts in cell " + std::to_string(cell);
-                break;
+            case error::restrictionStartTaken: point = "starts in " + inCell; break;
             case error::restrictionEndTaken:
-                cell = cells.end;
                 field = 2;
-                point = "ends at " + metres(static_cast<std::int64_t>(r.start) + r.length) + ", in cell " +
-                        std::to_string(cell);
+                point = "ends at " + metres(*start + *length) + ", in " + inCell;
                 break;
             default: {
                 field = 4;
-                for (std::int64_t i = 0; i <= 3; ++i) {
-                    cell = cells.firstMarker - i;
-                    if (cell == cells.warning || cell == cells.start || cell == cells.end) {
-                        return error(source, value(row, 0), row,
-                                     at + " puts its four warning markers in cells " +
-                                         std::to_string(cells.firstMarker - 3) + " to " +
-                                         std::to_string(cells.firstMarker) + ", and cell " + std::to_string(cell) +
-                                         " is its own warning point: a start that is not a multiple of 50 m can put "
-                                         "the first marker there; write the start as a multiple of 50 m, or 0 as the "
-                                         "markers flag" + suffix,
-                                     e.code);
-                    }
-                    if (claims.at(cell) != nullptr || (hasCell(model_, cell) && !isFree(cellAt(model_, cell).kind))) break;
+                const CellClaim* own = e.occupant ? &*e.occupant : nullptr;
+                const bool ownPoint = own != nullptr && !own->byFinishingPass() &&
+                                      &trace_.sources()[static_cast<std::size_t>(own->source)] == &source &&
+                                      own->row == e.row;
+                if (ownPoint) {
+                    return error(source, value(row, 0), row,
+                                 at + " puts one of its four warning markers in " + inCell +
+                                     ", which is its own warning point: a start that is not a multiple of 50 m can "
+                                     "put the first marker there; write the start as a multiple of 50 m, or 0 as the "
+                                     "markers flag" + suffix,
+                                 e.code);
                 }
-                point = "puts its four warning markers in cells " + std::to_string(cells.firstMarker - 3) + " to " +
-                        std::to_string(cells.firstMarker) + ", just before its warning point; cell " +
-                        std::to_string(cell);
+                point = "puts its four warning markers just before its warning point; " + inCell;
                 break;
             }
         }
-        const CellClaim* claim = claims.at(cell);
-        std::string holder = claim != nullptr ? claim->what : "a feature";
-        if (claim == nullptr && hasCell(model_, cell)) holder = "a " + std::string(cellKindName(cellAt(model_, cell).kind));
         const std::string verb = e.code == error::approachMarkerTaken ? " already holds " : ", which already holds ";
-        Diagnostic d = error(source, value(row, field), row, at + " " + point + verb + holder + suffix, e.code);
-        if (claim != nullptr) d.notes.push_back(claimNote(*claim, cell));
+        Diagnostic d = error(source, value(row, field), row, at + " " + point + verb + holder(e.occupant, cell) + suffix,
+                             e.code);
+        addClaimNote(d, e.occupant, cell);
         return d;
     }
 
@@ -441,10 +474,10 @@ private:
     Diagnostic stationsTooClose(const TracedSource& source, const TracedRow* row, const std::string& suffix) const {
         const TracedRow* before = previousStation(source, row);
         const auto p = whole(source, row, 0);
-        const StationExtent extent = row ? stationExtent(source, *row) : StationExtent{};
+        const TracedStationArea* extent = areaOf(source, row);
         const auto previousP = before ? whole(source, before, 0) : std::nullopt;
-        const StationExtent previous = before ? stationExtent(source, *before) : StationExtent{};
-        if (!p || !extent.known || !previousP || !previous.known) {
+        const TracedStationArea* previous = areaOf(source, before);
+        if (!p || extent == nullptr || !previousP || previous == nullptr) {
             return error(source, value(row, 0), row, std::string(error::cause(error::stationsTooClose)) + suffix,
                          error::stationsTooClose);
         }
@@ -453,15 +486,15 @@ private:
             message = stationAt(source, row, *p) + " comes after " + stationAt(source, before, *previousP) +
                       ": stations must come in increasing position, their areas 350 m apart or more";
         } else {
-            message = "the area of " + stationAt(source, row, *p) + " begins at " + metres(extent.start) +
-                      ", less than 350 m after the area of the previous station ends (" + metres(previous.end) +
+            message = "the area of " + stationAt(source, row, *p) + " begins at " + metres(extent->start) +
+                      ", less than 350 m after the area of the previous station ends (" + metres(previous->end) +
                       "): station areas must be 350 m apart or more";
         }
         Diagnostic d = error(source, value(row, 0), row, message + suffix, error::stationsTooClose);
         d.notes.push_back(note(source, value(before, 0).value_or(before->keyword),
                                "the previous station" +
                                    (before->values.size() > 16 ? " " + quotedToken(source.text(before->values[16])) : std::string()) +
-                                   ", whose area runs from " + metres(previous.start) + " to " + metres(previous.end)));
+                                   ", whose area runs from " + metres(previous->start) + " to " + metres(previous->end)));
         return d;
     }
 
@@ -790,80 +823,47 @@ private:
 
     // --- the finishing pass
 
-    const TracedRow* findRow(RowKind kind, const std::function<bool(const TracedSource&, const TracedRow&)>& test,
-                             const TracedSource** in) const {
-        const TracedSource* train = view_.source(SourceRole::Train);
-        if (train == nullptr) return nullptr;
-        const TracedRow* found = nullptr;
-        for (const TracedRow& r : train->rows) {
-            if (r.kind == kind && test(*train, r)) found = &r;
+    // Notes at the rows that hold the cells the finishing pass tried.
+    void occupantNotes(Diagnostic& d, std::vector<std::int64_t> cells) const {
+        std::sort(cells.begin(), cells.end());
+        for (const std::int64_t cell : cells) {
+            if (const CellClaim* claim = trace_.claim(cell)) addClaimNote(d, *claim, cell);
         }
-        *in = train;
-        return found;
     }
 
-    void occupantNotes(Diagnostic& d, const CellClaims& claims, std::initializer_list<std::int64_t> cells) const {
-        for (const std::int64_t cell : cells) {
-            if (const CellClaim* claim = claims.at(cell)) d.notes.push_back(claimNote(*claim, cell));
+    static std::string cellList(const std::vector<std::int64_t>& cells) {
+        std::vector<std::int64_t> sorted(cells);
+        std::sort(sorted.begin(), sorted.end());
+        std::string text;
+        for (std::size_t i = 0; i < sorted.size(); ++i) {
+            text += (i == 0 ? "" : i + 1 == sorted.size() ? " and " : ", ") + std::to_string(sorted[i]);
         }
+        return (sorted.size() == 1 ? "cell " : "cells ") + text;
     }
 
     Diagnostic explainFinishing(std::int32_t code, std::int32_t position) const {
         const std::string suffix = " " + codeSuffix(code, position);
-        const std::int64_t cell = position / 50;
-        const CellClaims claims(trace_, model_);
-        const TracedSource* train = nullptr;
-        auto restrictionAt = [&](auto test) {
-            return findRow(RowKind::restriction, [&](const TracedSource& s, const TracedRow& r) {
-                const auto start = TraceView::wholeValue(s, r, 0);
-                const auto length = TraceView::wholeValue(s, r, 2);
-                return start && length && test(pointCell(*start), pointCell(*start + *length));
-            }, &train);
-        };
-        if (code == error::noCellBeforeRestriction) {
-            const TracedRow* row = restrictionAt([&](std::int64_t start, std::int64_t) { return start == cell; });
-            if (row != nullptr) {
-                Diagnostic d = error(*train, value(row, 0), row,
-                                     "no free cell for a code point the compiler adds before the start of this "
-                                     "restriction (cell " + std::to_string(cell) + "): each of the windows 5 to 7, 11 "
-                                     "to 13 and 18 to 20 cells before the start needs a free cell" + suffix,
-                                     code);
-                for (const std::int64_t near : {5, 11, 18}) {
-                    if (claims.at(cell - near) && claims.at(cell - near - 1) && claims.at(cell - near - 2)) {
-                        occupantNotes(d, claims, {cell - near, cell - near - 1, cell - near - 2});
-                    }
-                }
-                return d;
+        const std::optional<TracedBlock>& block = trace_.blocked();
+        const CellClaim* feature = block && block->code == code ? trace_.claim(block->forCell) : nullptr;
+        if (feature != nullptr && !feature->byFinishingPass()) {
+            const TracedSource& source = trace_.sources()[static_cast<std::size_t>(feature->source)];
+            const TracedRow* row = rowOf(source, feature->row);
+            const std::string taken = cellList(block->tried) + (block->tried.size() == 1 ? " is" : " are") + " taken";
+            std::string message;
+            if (code == error::noCellBeforeRestriction) {
+                message = "no free cell for a code point the compiler adds before the start of this restriction (cell " +
+                          std::to_string(block->forCell) + "): " + taken;
+            } else if (code == error::noCellInsideRestriction) {
+                message = "no free cell near cell " + std::to_string(position / 50) +
+                          " for a code point the compiler adds inside this restriction or just in front of the "
+                          "first signal after it: " + taken;
+            } else {
+                message = "no free cell for the code point the compiler puts in front of this signal, which lies "
+                          "shortly before a restriction's warning point: " + taken;
             }
-        }
-        if (code == error::noCellInsideRestriction) {
-            const TracedRow* row =
-                restrictionAt([&](std::int64_t start, std::int64_t end) { return start <= cell && cell <= end + 12; });
-            if (row != nullptr) {
-                Diagnostic d = error(*train, value(row, 0), row,
-                                     "no free cell near cell " + std::to_string(cell) +
-                                         " for a code point the compiler adds inside this restriction (every 400 m) "
-                                         "or just in front of the first signal after it" + suffix,
-                                     code);
-                occupantNotes(d, claims, {cell - 2, cell - 1, cell, cell + 1});
-                return d;
-            }
-        }
-        if (code == error::noCellBeforeSignal) {
-            const TracedRow* row = findRow(RowKind::signal, [&](const TracedSource& s, const TracedRow& r) {
-                const auto p = TraceView::wholeValue(s, r, 0);
-                return p && pointCell(*p) == cell;
-            }, &train);
-            if (row != nullptr) {
-                Diagnostic d = error(*train, value(row, 0), row,
-                                     "no free cell for the code point the compiler puts in front of this signal, which "
-                                     "lies within 1000 m before a restriction's warning point: cells " +
-                                         std::to_string(cell - 2) + " and " + std::to_string(cell - 1) + " are taken" +
-                                         suffix,
-                                     code);
-                occupantNotes(d, claims, {cell - 2, cell - 1});
-                return d;
-            }
+            Diagnostic d = error(source, value(row, 0), row, message + suffix, code);
+            occupantNotes(d, block->tried);
+            return d;
         }
         Diagnostic d;
         d.message = std::string(error::cause(code)) + suffix;
@@ -880,26 +880,25 @@ private:
         const std::string place = first ? "whose first value holds a mark of the compiled format"
                                         : "whose second value holds the scenario code";
         const std::string tail = "; no compiled file is written (code " + facts_.fatal + ")";
-        const CellClaims claims(trace_, model_);
-        if (const CellClaim* claim = claims.at(1)) {
-            const bool codePoint = claim->row->kind == RowKind::codePoint;
-            return error(*claim->source, value(claim->row, 0), claim->row,
-                         head + claim->what + " lies in cell 1, " + place + ": place " +
-                             (codePoint ? "code points at 75 m or more" : "point features at 25 m or more") + tail,
-                         code);
-        }
-        const TracedSource* train = nullptr;
-        const TracedRow* row = findRow(RowKind::restriction, [](const TracedSource& s, const TracedRow& r) {
-            const auto start = TraceView::wholeValue(s, r, 0);
-            if (!start) return false;
-            const std::int64_t c = pointCell(*start);
-            return (c >= 6 && c <= 8) || (c >= 12 && c <= 14) || (c >= 19 && c <= 21);
-        }, &train);
-        if (row != nullptr) {
-            return error(*train, value(row, 0), row,
-                         head + "the code point the compiler adds in a window before the start of this restriction "
-                                "lands in cell 1, " + place + ": free a cell of that window nearer the start, or move "
-                                "the restriction further along" + tail,
+        const CellClaim* claim = trace_.claim(1);
+        const CellClaim* owner = claim != nullptr ? rowClaim(*claim) : nullptr;
+        if (owner != nullptr) {
+            const TracedSource& source = trace_.sources()[static_cast<std::size_t>(owner->source)];
+            const TracedRow* row = rowOf(source, owner->row);
+            if (owner != claim) {
+                return error(source, value(row, 0), row,
+                             head + describe(*claim) + " lands in cell 1, " + place +
+                                 ": free a cell nearer the feature, or move it further along" + tail,
+                             code);
+            }
+            // The first metre the feature's own cell rule puts past cell 1.
+            const auto cellOf = claim->feature == CellFeature::CodePoint ? codeCell : pointCell;
+            std::int64_t metre = -100;
+            while (cellOf(metre) < 2) ++metre;
+            return error(source, value(row, 0), row,
+                         head + describe(*claim) + " lies in cell 1, " + place + ": place " +
+                             (claim->feature == CellFeature::CodePoint ? "code points" : "point features") + " at " +
+                             metres(metre) + " or more" + tail,
                          code);
         }
         Diagnostic d;

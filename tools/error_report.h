@@ -24,6 +24,10 @@ struct CompileErrors {
     std::vector<Diagnostic> line;
     std::vector<Diagnostic> train;
     std::vector<Diagnostic> end;
+    // Features the compile dropped or wrote over, as warnings at the rows
+    // that lost them.
+    std::vector<Diagnostic> lineLosses;
+    std::vector<Diagnostic> trainLosses;
 };
 
 CompileErrors errorDiagnostics(const TraceView& view, const CompileFacts& facts);

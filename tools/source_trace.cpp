@@ -1,6 +1,7 @@
 #include "tools/source_trace.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace sb::tool {
 
@@ -104,13 +105,65 @@ void SourceTrace::readFailed(ReadFailureKind kind) { readFailure_ = kind; }
 
 void SourceTrace::errorRecorded(std::int32_t code, std::optional<std::int32_t> position) {
     TracedSource* source = current();
+    const auto taken = std::exchange(pendingTaken_, std::nullopt);
     if (source == nullptr) return;
     // The kilometre-post check records its code once per wrong set.
     if (!source->errors.empty() && source->errors.back().code == code && source->errors.back().row == currentRow_ &&
         source->errors.back().position == position) {
         return;
     }
-    source->errors.push_back(TracedError{code, position, currentRow_});
+    TracedError error = taken.value_or(TracedError{});
+    error.code = code;
+    error.position = position;
+    error.row = currentRow_;
+    source->errors.push_back(std::move(error));
+}
+
+void SourceTrace::errorCarriedOver() {
+    if (TracedSource* source = current(); source != nullptr && !source->errors.empty()) {
+        source->errors.back().carriedOver = true;
+    }
+}
+
+CellClaim SourceTrace::here(CellFeature feature) const {
+    return CellClaim{static_cast<int>(sources_.size()) - 1, currentRow_, feature, 0};
+}
+
+void SourceTrace::cellClaimed(std::int64_t cell, CellFeature feature) { claims_[cell] = here(feature); }
+
+void SourceTrace::cellTaken(std::int64_t cell, CellFeature) {
+    TracedError taken;
+    taken.takenCell = cell;
+    if (const CellClaim* occupant = claim(cell)) taken.occupant = *occupant;
+    pendingTaken_ = std::move(taken);
+}
+
+void SourceTrace::featureReplaced(std::int64_t cell, CellFeature by) {
+    if (const CellClaim* lost = claim(cell)) losses_.push_back(TracedLoss{cell, *lost, here(by)});
+}
+
+void SourceTrace::stationArea(std::int32_t start, std::int32_t end) {
+    if (TracedSource* source = current()) source->stationAreas.push_back(TracedStationArea{currentRow_, start, end});
+}
+
+void SourceTrace::codePointAdded(std::int64_t cell, std::int64_t forCell) {
+    claims_[cell] = CellClaim{-1, -1, CellFeature::CodePoint, forCell};
+}
+
+void SourceTrace::finishingBlocked(std::int32_t code, std::int64_t forCell, std::span<const std::int64_t> tried) {
+    blocked_ = TracedBlock{code, forCell, std::vector<std::int64_t>(tried.begin(), tried.end())};
+}
+
+const CellClaim* SourceTrace::claim(std::int64_t cell) const {
+    const auto it = claims_.find(cell);
+    return it == claims_.end() ? nullptr : &it->second;
+}
+
+const TracedStationArea* TracedSource::stationArea(int row) const {
+    for (const TracedStationArea& area : stationAreas) {
+        if (area.row == row) return &area;
+    }
+    return nullptr;
 }
 
 void SourceTrace::stage(ReadStage stage) {

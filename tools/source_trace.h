@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "compiler/common/read_listener.h"
@@ -81,11 +83,46 @@ struct TracedRow {
     FieldRun values;          // the value fields read, in order
 };
 
+// Who put a feature into a cell: a row of a source, or the finishing pass
+// (source -1) for the feature in forCell.
+struct CellClaim {
+    int source = -1;  // index into SourceTrace::sources()
+    int row = -1;
+    CellFeature feature{};
+    std::int64_t forCell = 0;
+    bool byFinishingPass() const { return source < 0; }
+};
+
 // An error code a pass recorded, at the row it was reading.
 struct TracedError {
     std::int32_t code = 0;
     std::optional<std::int32_t> position;
     int row = -1;
+    bool carriedOver = false;  // left by the line pass, recorded again at this train row
+    // A feature that found its cell taken: the cell and who held it.
+    std::optional<std::int64_t> takenCell;
+    std::optional<CellClaim> occupant;
+};
+
+// A feature lost to another written over it.
+struct TracedLoss {
+    std::int64_t cell = 0;
+    CellClaim lost;
+    CellClaim by;
+};
+
+// A code point the finishing pass found no free cell for.
+struct TracedBlock {
+    std::int32_t code = 0;
+    std::int64_t forCell = 0;
+    std::vector<std::int64_t> tried;
+};
+
+// The area a station row covers.
+struct TracedStationArea {
+    int row = -1;
+    std::int32_t start = 0;
+    std::int32_t end = 0;
 };
 
 // The source's bytes, fields and rows live in the trace's own memory.
@@ -98,8 +135,12 @@ struct TracedSource {
     std::pmr::vector<TracedField> fields;
     std::pmr::vector<TracedRow> rows;
     std::vector<TracedError> errors;
+    std::vector<TracedStationArea> stationAreas;
     bool dataStarted = false;
     std::optional<ReadStage> stage;
+
+    // The area of a station row, when its values were all read.
+    const TracedStationArea* stationArea(int row) const;
 
     std::string_view text(std::size_t field) const {
         const TracedSpan& span = fields[field].span;
@@ -137,10 +178,22 @@ public:
     void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) override;
     void stage(ReadStage stage) override;
     void failed(std::string_view what) override;
+    void errorCarriedOver() override;
+    void cellClaimed(std::int64_t cell, CellFeature feature) override;
+    void cellTaken(std::int64_t cell, CellFeature feature) override;
+    void featureReplaced(std::int64_t cell, CellFeature by) override;
+    void stationArea(std::int32_t start, std::int32_t end) override;
+    void codePointAdded(std::int64_t cell, std::int64_t forCell) override;
+    void finishingBlocked(std::int32_t code, std::int64_t forCell, std::span<const std::int64_t> tried) override;
 
     const std::vector<TracedSource>& sources() const { return sources_; }
     const TracedSource* source(SourceRole role) const;
     const std::optional<TracedFailure>& failure() const { return failure_; }
+    // The last feature put into a cell, or nullptr.
+    const CellClaim* claim(std::int64_t cell) const;
+    const std::vector<TracedLoss>& losses() const { return losses_; }
+    // The last code point the finishing pass found no cell for.
+    const std::optional<TracedBlock>& blocked() const { return blocked_; }
 
 private:
     TracedSource* current() { return sources_.empty() ? nullptr : &sources_.back(); }
@@ -152,6 +205,11 @@ private:
     std::pmr::monotonic_buffer_resource memory_{std::size_t{64} << 20, &regions_};
     std::vector<TracedSource> sources_;
     std::optional<TracedFailure> failure_;
+    CellClaim here(CellFeature feature) const;
+    std::unordered_map<std::int64_t, CellClaim> claims_;
+    std::optional<TracedError> pendingTaken_;  // the cell and occupant of the next error
+    std::vector<TracedLoss> losses_;
+    std::optional<TracedBlock> blocked_;
     std::optional<ReadFailureKind> readFailure_;
     TraceSection section_ = TraceSection::Preamble;
     int currentRow_ = -1;

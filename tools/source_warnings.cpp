@@ -44,6 +44,7 @@ constexpr WarningInfo catalogue[] = {
     {nameTooLong, "a station name or board label longer than the documents and boards show"},
     {filesSwapped, "a line source and a train source given the wrong way round"},
     {noGenerale, "a train source without a [generale] field: nothing of it is read"},
+    {featureDropped, "a feature the compile drops because another takes its cell"},
 };
 
 std::string_view trimmed(std::string_view text) {

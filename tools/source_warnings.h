@@ -16,6 +16,9 @@ struct WarningInfo {
     std::string_view about;
 };
 
+// A feature the compile drops or writes over: told by the compile itself.
+inline constexpr std::string_view featureDropped = "feature-dropped";
+
 // Every warning the tool gives, for the reference and its test.
 std::span<const WarningInfo> warningCatalogue();
 

@@ -87,7 +87,7 @@ CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& so
     model.errorOrigin = ErrorOrigin{};
     resetScenarioTable(model);
     compileSources(model, sources, listener);
-    finishingWalk(model);
+    finishingWalk(model, listener);
     return CompileOutcome{placeFormatMarks(model)};
 }
 

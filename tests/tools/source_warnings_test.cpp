@@ -159,6 +159,17 @@ TEST(SourceWarnings, FireAtTheFieldToBlame) {
         {"train source without [generale]", baseLine, train("[generale]", "[genrale]"), {"no-generale train.txt:1:1"}},
         {"train source with no [generale] at all", baseLine, train("[generale]", "[start]"),
          {"no-generale train.txt:0:0"}},
+        // The station at 2000 m makes cell 42 (2050 m) its stop cell, whatever the cell held.
+        {"board under a stop cell", line("cartello_indicatore,  1250", "cartello_indicatore,  2050"), baseTrain,
+         {"feature-dropped line.txt:17:23"}},
+        {"speed indicator under a stop cell", line("indicatori_vmax,  300", "indicatori_vmax,  2050"), baseTrain,
+         {"feature-dropped line.txt:15:19"}},
+        {"signal under a later station's stop cell", baseLine,
+         train("stazione,       0", "segnale,  2050,   1, 3, 1,  0, 0,    1,  2,1,0, 0\r\nstazione,       0"),
+         {"feature-dropped train.txt:8:11"}},
+        {"code point under a later station's stop cell", baseLine,
+         train("stazione,       0", "abbattimento,  2100,  180\r\nstazione,       0"),
+         {"feature-dropped train.txt:8:16"}},
     };
     for (const WarningCase& c : cases) {
         SCOPED_TRACE(c.name);

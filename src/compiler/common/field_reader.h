@@ -65,6 +65,11 @@ public:
     void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) const {
         if (listener_ != nullptr) listener_->errorRecorded(code, position);
     }
+    // Tells the listener a fact, if there is one: tell([&](ReadListener& l) { l.cellClaimed(c, f); }).
+    template <typename Fact>
+    void tell(Fact&& fact) const {
+        if (listener_ != nullptr) fact(*listener_);
+    }
 
 private:
     std::string readTextField(FieldKind kind);

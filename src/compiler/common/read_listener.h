@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,19 @@ enum class ReadStage : unsigned char {
     TrainCompletion,  // the train file ended: line speed and adhesion completed
 };
 
+// What a feature puts into a cell, for the facts about cells.
+enum class CellFeature : unsigned char {
+    Board,
+    SpeedIndicator,
+    Signal,
+    CodePoint,
+    RestrictionWarning,
+    RestrictionStart,
+    RestrictionEnd,
+    RestrictionMarker,
+    StationStop,
+};
+
 enum class ReadFailureKind : unsigned char {
     EndOfData,  // a field was expected and no data remains
     NotANumber, // the number field just reported holds no decimal number
@@ -70,6 +84,27 @@ public:
     virtual void stage(ReadStage) {}
     // The failure handler caught a run-time failure; what it says.
     virtual void failed(std::string_view /*what*/) {}
+    // The error code just recorded was left by the line pass; the train
+    // pass stops on it at the row it is reading.
+    virtual void errorCarriedOver() {}
+
+    // Facts about cells, told where the compile decides them. The row
+    // being read put the feature into the cell.
+    virtual void cellClaimed(std::int64_t /*cell*/, CellFeature) {}
+    // The row's feature finds its cell held by another; the row stops on an
+    // error code (told next).
+    virtual void cellTaken(std::int64_t /*cell*/, CellFeature) {}
+    // The row's feature replaces whatever the cell held: that is lost.
+    virtual void featureReplaced(std::int64_t /*cell*/, CellFeature /*by*/) {}
+    // The station row being read covers these metres.
+    virtual void stationArea(std::int32_t /*start*/, std::int32_t /*end*/) {}
+    // The finishing pass puts a code point into a cell for the feature
+    // (a restriction start or a signal) in another.
+    virtual void codePointAdded(std::int64_t /*cell*/, std::int64_t /*forCell*/) {}
+    // The finishing pass found none of the cells it tried free for the code
+    // point of the feature in forCell, and records the code.
+    virtual void finishingBlocked(std::int32_t /*code*/, std::int64_t /*forCell*/,
+                                  std::span<const std::int64_t> /*tried*/) {}
 };
 
 }  // namespace sb

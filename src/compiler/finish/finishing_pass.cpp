@@ -1,6 +1,8 @@
 #include "compiler/finish/finishing_pass.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <span>
 
 #include "compiler/finish/scenario_codes.h"
 
@@ -8,49 +10,58 @@ namespace sb {
 
 namespace {
 
-// Walk errors belong to no source row; the last one wins.
-void recordWalkError(RouteModel& model, std::int32_t code, std::int64_t cell) {
-    model.errorCode = code;
-    model.errorPosition = toLong(cell * 50);
-    model.errorOrigin = ErrorOrigin{};
-}
+// The walk's model and the listener told of what it adds.
+struct Walk {
+    RouteModel& model;
+    ReadListener* listener;
 
-void placeCodePoint(RouteCell& cell) {
-    cell.kind = cellkind::codePoint;
-    cell.value1 = finishingCodeValue;
-}
+    bool freeAt(std::int64_t index) const { return hasCell(model, index) && isFree(cellAt(model, index).kind); }
+    bool kindAt(std::int64_t index, std::uint8_t kind) const {
+        return hasCell(model, index) && cellAt(model, index).kind == kind;
+    }
 
-bool freeAt(const RouteModel& model, std::int64_t index) { return hasCell(model, index) && isFree(cellAt(model, index).kind); }
+    void placeCodePoint(std::int64_t index, std::int64_t forCell) {
+        RouteCell& cell = cellAt(model, index);
+        cell.kind = cellkind::codePoint;
+        cell.value1 = finishingCodeValue;
+        if (listener != nullptr) listener->codePointAdded(index, forCell);
+    }
 
-bool kindAt(const RouteModel& model, std::int64_t index, std::uint8_t kind) {
-    return hasCell(model, index) && cellAt(model, index).kind == kind;
-}
+    // Walk errors belong to no source row; the last one wins.
+    void blocked(std::int32_t code, std::int64_t cell, std::int64_t forCell, std::initializer_list<std::int64_t> tried) {
+        model.errorCode = code;
+        model.errorPosition = toLong(cell * 50);
+        model.errorOrigin = ErrorOrigin{};
+        if (listener != nullptr) listener->finishingBlocked(code, forCell, std::span(tried.begin(), tried.size()));
+    }
+};
 
 // Every signal among the 20 cells behind a warning point gets a code point
 // just in front of it.
-void guardSignalsBeforeWarning(RouteModel& model, std::int64_t c) {
+void guardSignalsBeforeWarning(Walk& walk, std::int64_t c) {
+    RouteModel& model = walk.model;
     for (std::int64_t a = 1; a <= 20; ++a) {
         if (c - a < 3) break;
         const std::int64_t s = c - a;
         if (cellAt(model, s).kind != cellkind::signal) continue;
-        if (freeAt(model, s - 1)) {
-            placeCodePoint(cellAt(model, s - 1));
-        } else if (freeAt(model, s - 2)) {
-            placeCodePoint(cellAt(model, s - 2));
-        } else if (kindAt(model, s - 1, cellkind::codePoint)) {
+        if (walk.freeAt(s - 1)) {
+            walk.placeCodePoint(s - 1, s);
+        } else if (walk.freeAt(s - 2)) {
+            walk.placeCodePoint(s - 2, s);
+        } else if (walk.kindAt(s - 1, cellkind::codePoint)) {
             RouteCell& cell = cellAt(model, s - 1);
             cell.value1 = std::min(finishingCodeValue, cell.value1);
-        } else if (kindAt(model, s - 2, cellkind::codePoint)) {
+        } else if (walk.kindAt(s - 2, cellkind::codePoint)) {
             RouteCell& cell = cellAt(model, s - 2);
             cell.value1 = std::min(finishingCodeValue, cell.value1);
         } else {
-            recordWalkError(model, error::noCellBeforeSignal, s);
+            walk.blocked(error::noCellBeforeSignal, s, s, {s - 1, s - 2});
         }
     }
 }
 
 // Three independent look-back windows before a restriction start.
-void guardRestrictionStart(RouteModel& model, std::int64_t c) {
+void guardRestrictionStart(Walk& walk, std::int64_t c) {
     static constexpr struct {
         std::int64_t after;
         std::int64_t near;
@@ -59,14 +70,14 @@ void guardRestrictionStart(RouteModel& model, std::int64_t c) {
         if (c <= window.after) continue;
         bool placed = false;
         for (std::int64_t back = window.near; back <= window.near + 2; ++back) {
-            if (freeAt(model, c - back)) {
-                placeCodePoint(cellAt(model, c - back));
+            if (walk.freeAt(c - back)) {
+                walk.placeCodePoint(c - back, c);
                 placed = true;
                 break;
             }
         }
         if (!placed) {
-            recordWalkError(model, error::noCellBeforeRestriction, c);
+            walk.blocked(error::noCellBeforeRestriction, c, c, {c - window.near, c - window.near - 1, c - window.near - 2});
         }
     }
 }
@@ -74,24 +85,25 @@ void guardRestrictionStart(RouteModel& model, std::int64_t c) {
 // Every eighth cell inside a slow restriction, counted from the last code
 // point placed; returns the cell where the scan stopped (the restriction
 // end, or the last cell when no end follows).
-std::int64_t placePeriodicCodePoints(RouteModel& model, std::int64_t c) {
+std::int64_t placePeriodicCodePoints(Walk& walk, std::int64_t c) {
+    RouteModel& model = walk.model;
     std::int64_t counter = 0;
     std::int64_t scan = c;
     while (scan < model.cellCount) {
         ++scan;
         ++counter;
         if (counter == 8) {
-            if (freeAt(model, scan)) {
-                placeCodePoint(cellAt(model, scan));
+            if (walk.freeAt(scan)) {
+                walk.placeCodePoint(scan, c);
                 counter = 0;
-            } else if (freeAt(model, scan - 1)) {
-                placeCodePoint(cellAt(model, scan - 1));
+            } else if (walk.freeAt(scan - 1)) {
+                walk.placeCodePoint(scan - 1, c);
                 counter = 1;
-            } else if (freeAt(model, scan + 1)) {
-                placeCodePoint(cellAt(model, scan + 1));
+            } else if (walk.freeAt(scan + 1)) {
+                walk.placeCodePoint(scan + 1, c);
                 counter = -1;
             } else {
-                recordWalkError(model, error::noCellInsideRestriction, scan);
+                walk.blocked(error::noCellInsideRestriction, scan, c, {scan - 1, scan, scan + 1});
             }
         }
         if (cellAt(model, scan).kind == cellkind::restrictionEnd) break;
@@ -99,17 +111,19 @@ std::int64_t placePeriodicCodePoints(RouteModel& model, std::int64_t c) {
     return scan;
 }
 
-// A code point just before the first signal within 12 cells after the end.
-void guardFirstSignalAfter(RouteModel& model, std::int64_t end) {
+// A code point just before the first signal within 12 cells after the end
+// of the restriction starting in cell c.
+void guardFirstSignalAfter(Walk& walk, std::int64_t c, std::int64_t end) {
+    RouteModel& model = walk.model;
     for (std::int64_t s = end; s <= end + 12 && hasCell(model, s); ++s) {
         if (cellAt(model, s).kind != cellkind::signal) continue;
         if (s - 1 > 0) {
-            if (freeAt(model, s - 1)) {
-                placeCodePoint(cellAt(model, s - 1));
-            } else if (freeAt(model, s - 2)) {
-                placeCodePoint(cellAt(model, s - 2));
+            if (walk.freeAt(s - 1)) {
+                walk.placeCodePoint(s - 1, c);
+            } else if (walk.freeAt(s - 2)) {
+                walk.placeCodePoint(s - 2, c);
             } else {
-                recordWalkError(model, error::noCellInsideRestriction, end);
+                walk.blocked(error::noCellInsideRestriction, end, c, {s - 2, s - 1});
             }
         }
         return;
@@ -122,18 +136,19 @@ void resetScenarioTable(RouteModel& model) {
     for (ScenarioEntry& entry : model.scenario) entry = ScenarioEntry{};
 }
 
-void finishingWalk(RouteModel& model) {
+void finishingWalk(RouteModel& model, ReadListener* listener) {
+    Walk walk{model, listener};
     const std::int64_t last = static_cast<std::int64_t>(model.cellCount) - 2;
     for (std::int64_t c = 1; c <= last && hasCell(model, c); ++c) {
         const std::uint8_t kind = cellAt(model, c).kind;
-        if (kind == cellkind::restrictionWarning) guardSignalsBeforeWarning(model, c);
+        if (kind == cellkind::restrictionWarning) guardSignalsBeforeWarning(walk, c);
         if (kind == cellkind::restrictionStart) {
-            guardRestrictionStart(model, c);
+            guardRestrictionStart(walk, c);
             // Restrictions of 110 km/h or more get no periodic code points and,
             // having no end cell from that scan, no code point after them.
             if (cellAt(model, c).value1 < 110) {
-                const std::int64_t end = placePeriodicCodePoints(model, c);
-                guardFirstSignalAfter(model, end);
+                const std::int64_t end = placePeriodicCodePoints(walk, c);
+                guardFirstSignalAfter(walk, c, end);
             }
         }
     }

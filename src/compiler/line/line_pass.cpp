@@ -144,16 +144,32 @@ private:
             if (starts(RowKind::speedIndicator, field)) {
                 const SpeedIndicatorRow row = readLongRow(reader_, speedIndicatorFields);
                 if (!fitsCells(model_, row.position)) return outsideCells(row.position);
-                if (!recordSpeedIndicator(model_, row)) return abandon(error::indicatorCellTaken, row.position);
+                if (!recordSpeedIndicator(model_, row)) {
+                    return taken(pointCell(row.position), CellFeature::SpeedIndicator, error::indicatorCellTaken,
+                                 row.position);
+                }
+                claimed(pointCell(row.position), CellFeature::SpeedIndicator);
             }
             if (starts(RowKind::board, field)) {
                 const std::int32_t position = reader_.readLong();
                 const std::string label = reader_.readText();
                 if (!fitsCells(model_, position)) return outsideCells(position);
-                if (!recordBoard(model_, position, label)) return abandon(error::boardCellTaken, position);
+                if (!recordBoard(model_, position, label)) {
+                    return taken(pointCell(position), CellFeature::Board, error::boardCellTaken, position);
+                }
+                claimed(pointCell(position), CellFeature::Board);
             }
         }
         return LinePassEnd::EndOfLineFile;
+    }
+
+    void claimed(std::int64_t cell, CellFeature feature) const {
+        reader_.tell([&](ReadListener& l) { l.cellClaimed(cell, feature); });
+    }
+
+    LinePassEnd taken(std::int64_t cell, CellFeature feature, std::int32_t code, std::int32_t position) {
+        reader_.tell([&](ReadListener& l) { l.cellTaken(cell, feature); });
+        return abandon(code, position);
     }
 
     int rowLine() const { return headerMissing_ ? 0 : reader_.rowLine(); }

@@ -18,7 +18,7 @@ RestrictionCells restrictionCells(const RestrictionRow& row) {
     return cells;
 }
 
-std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row) {
+RestrictionRecord recordRestriction(RouteModel& model, const RestrictionRow& row) {
     const RestrictionCells cells = restrictionCells(row);
     const bool hasWarning = cells.hasWarning;
     const bool markApproach = cells.markApproach;
@@ -27,9 +27,9 @@ std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row) {
     const std::int64_t e = cells.end;
 
     // Every free test comes before any write.
-    if (hasWarning && !isFree(cellAt(model, w).kind)) return error::warningCellTaken;
-    if (!isFree(cellAt(model, s).kind)) return error::restrictionStartTaken;
-    if (!isFree(cellAt(model, e).kind)) return error::restrictionEndTaken;
+    if (hasWarning && !isFree(cellAt(model, w).kind)) return {error::warningCellTaken, w};
+    if (!isFree(cellAt(model, s).kind)) return {error::restrictionStartTaken, s};
+    if (!isFree(cellAt(model, e).kind)) return {error::restrictionEndTaken, e};
 
     const bool withValue = row.pointValue != 0;
     RouteCell& end = cellAt(model, e);
@@ -53,7 +53,7 @@ std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row) {
     if (markApproach) {
         const std::int64_t h = cells.firstMarker;
         for (std::int64_t i = 0; i <= 3; ++i) {
-            if (!isFree(cellAt(model, h - i).kind)) return error::approachMarkerTaken;
+            if (!isFree(cellAt(model, h - i).kind)) return {error::approachMarkerTaken, h - i};
         }
         for (std::int64_t i = 0; i <= 3; ++i) {
             RouteCell& marker = cellAt(model, h - i);
@@ -62,7 +62,7 @@ std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row) {
             if (withValue) marker.value2 = static_cast<std::int16_t>(i + 1);
         }
     }
-    return error::none;
+    return {};
 }
 
 }  // namespace sb

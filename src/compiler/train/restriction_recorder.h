@@ -41,11 +41,18 @@ struct RestrictionCells {
 
 RestrictionCells restrictionCells(const RestrictionRow& row);
 
+// What recording a restriction came to: error::none, or the errorCode of
+// the first taken cell and that cell.
+struct RestrictionRecord {
+    std::int32_t code = error::none;
+    std::int64_t takenCell = 0;
+};
+
 // Writes the warning point (1200 m before the start), the start and end
-// points and, when asked, the four approach markers. Returns 0, or the
-// errorCode of the first taken cell: 17 warning, 18 start, 19 end (nothing
-// written) or 20 a marker (the three points stay written).
-std::int32_t recordRestriction(RouteModel& model, const RestrictionRow& row);
+// points and, when asked, the four approach markers. A taken cell gives
+// 17 warning, 18 start, 19 end (nothing written) or 20 a marker (the three
+// points stay written).
+RestrictionRecord recordRestriction(RouteModel& model, const RestrictionRow& row);
 
 // Whether the start and end cells of a restriction exist (the warning point
 // and its markers lie behind the start).

@@ -64,6 +64,7 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
 
     const StationKindInfo& kind = stationKind(entry.kind);
     setStationArea(entry, kind, position, length);
+    reader.tell([&](ReadListener& l) { l.stationArea(entry.longA, entry.longB); });
     // Flag C only counts for centred areas; flag B only for long stations,
     // and neither for the first station (after its area is fixed).
     if (kind.area != StationArea::Centred) entry.byteD = 0;
@@ -84,6 +85,11 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
         }
         if (s <= 1) return stop(PassFlow::Abandon, error::stationAreaTooEarly);
         RouteCell& stopCellRef = cellAt(model, s);
+        // The stop cell is written whatever it held: a feature there is lost.
+        reader.tell([&](ReadListener& l) {
+            if (!isFree(stopCellRef.kind)) l.featureReplaced(s, CellFeature::StationStop);
+            l.cellClaimed(s, CellFeature::StationStop);
+        });
         stopCellRef.kind = cellkind::stationStop;
         stopCellRef.value1 = toInteger(static_cast<std::int64_t>(k));
     }

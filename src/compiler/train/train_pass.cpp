@@ -62,6 +62,7 @@ private:
         const bool carriedOver = code == carriedCode_ && code != 0 && before.sourceFile != sourceName_;
         stop(RowVerdict{PassFlow::Abandon, code, position});
         if (carriedOver) {
+            reader_.tell([](ReadListener& l) { l.errorCarriedOver(); });
             model_.errorOrigin.detail = std::string("recorded by the line source at ") + before.sourceFile +
                                         (before.line > 0 ? std::string(":") + std::to_string(before.line) : std::string()) +
                                         "; the train pass stops at its first signal or restriction row";
@@ -119,6 +120,32 @@ private:
         return true;
     }
 
+    void claimed(std::int64_t cell, CellFeature feature) const {
+        reader_.tell([&](ReadListener& l) { l.cellClaimed(cell, feature); });
+    }
+
+    // The cells a restriction wrote: all of them, or with a taken marker
+    // the three points.
+    void claimRestrictionCells(const RestrictionRow& row, std::int32_t code) const {
+        if (code != error::none && code != error::approachMarkerTaken) return;
+        const RestrictionCells cells = restrictionCells(row);
+        claimed(cells.end, CellFeature::RestrictionEnd);
+        claimed(cells.start, CellFeature::RestrictionStart);
+        if (cells.hasWarning) claimed(cells.warning, CellFeature::RestrictionWarning);
+        if (cells.markApproach && code == error::none) {
+            for (std::int64_t i = 0; i <= 3; ++i) claimed(cells.firstMarker - i, CellFeature::RestrictionMarker);
+        }
+    }
+
+    static CellFeature takenFeature(std::int32_t code) {
+        switch (code) {
+            case error::warningCellTaken: return CellFeature::RestrictionWarning;
+            case error::restrictionStartTaken: return CellFeature::RestrictionStart;
+            case error::restrictionEndTaken: return CellFeature::RestrictionEnd;
+            default: return CellFeature::RestrictionMarker;
+        }
+    }
+
     PassFlow outsideCells(std::int32_t position) {
         return stop(RowVerdict{PassFlow::Completion, error::beyondCells, position});
     }
@@ -156,7 +183,13 @@ private:
             return outsideCells(row.position);
         }
         const ErrorOrigin carried = model_.errorOrigin;
-        if (!recordSignal(model_, row)) model_.errorCode = error::signalCellTaken;
+        const std::int64_t cell = pointCell(row.position);
+        if (recordSignal(model_, row)) {
+            claimed(cell, CellFeature::Signal);
+        } else {
+            reader_.tell([&](ReadListener& l) { l.cellTaken(cell, CellFeature::Signal); });
+            model_.errorCode = error::signalCellTaken;
+        }
         // A code carried over from the line pass stops the pass here too.
         if (model_.errorCode > 0) return stopAfterRecorder(row.position, carried);
         return PassFlow::Continue;
@@ -168,7 +201,12 @@ private:
             return outsideCells(row.start);
         }
         const ErrorOrigin carried = model_.errorOrigin;
-        if (const std::int32_t code = recordRestriction(model_, row); code != error::none) model_.errorCode = code;
+        const RestrictionRecord record = recordRestriction(model_, row);
+        claimRestrictionCells(row, record.code);
+        if (record.code != error::none) {
+            reader_.tell([&](ReadListener& l) { l.cellTaken(record.takenCell, takenFeature(record.code)); });
+            model_.errorCode = record.code;
+        }
         if (model_.errorCode > 0) return stopAfterRecorder(row.start, carried);
         return PassFlow::Continue;
     }
@@ -178,7 +216,11 @@ private:
         const std::int64_t i = codeCell(row.position);
         if (!fitsCells(model_, row.position) || !hasCell(model_, i)) return outsideCells(row.position);
         RouteCell& cell = cellAt(model_, i);
-        if (!isFree(cell.kind)) return stop(RowVerdict{PassFlow::Abandon, error::codePointCellTaken, row.position});
+        if (!isFree(cell.kind)) {
+            reader_.tell([&](ReadListener& l) { l.cellTaken(i, CellFeature::CodePoint); });
+            return stop(RowVerdict{PassFlow::Abandon, error::codePointCellTaken, row.position});
+        }
+        claimed(i, CellFeature::CodePoint);
         if (row.value > 0) {
             cell.kind = cellkind::codePoint;
             cell.value1 = toInteger(static_cast<std::int64_t>(row.value));
