@@ -32,7 +32,8 @@ files::FolderLock claimFolder(const std::string& folder, const std::vector<std::
 
 namespace {
 
-// Encodes straight into the staged file through the writer's small buffer.
+// Encodes straight into the staged file, in file order, through the
+// writer's buffer.
 template <typename Encode>
 std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
     return [encode](const files::ReplaceGroup::Write& write) {
@@ -42,36 +43,14 @@ std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
     };
 }
 
-// A profile of many megabytes costs the system less in larger writes.
-constexpr std::uint64_t largeProfileSize = std::uint64_t{4} << 20;
-constexpr std::size_t largeProfileBuffer = std::size_t{256} << 10;
-
-// The line profile's two halves, each written where it belongs as the one
-// walk of the profile makes them.
-void stageLineProfile(files::ReplaceGroup& group, const std::string& name, const LineProfile& profile) {
-    group.stageAt(name, [&](const files::ReplaceGroup::WriteAt& writeAt) {
-        const auto placedFrom = [&](std::uint64_t offset) {
-            return [&writeAt, offset](std::string_view bytes) mutable {
-                writeAt(offset, bytes);
-                offset += bytes.size();
-            };
-        };
-        const std::uint64_t size = format::lineProfileFileSize(profile);
-        const std::size_t buffer = size >= largeProfileSize ? largeProfileBuffer : format::ByteWriter::bufferSize;
-        format::ByteWriter firstHalf(placedFrom(0), 0, buffer);
-        format::ByteWriter secondHalf(placedFrom(size / 2), size / 2, buffer);
-        format::writeLineProfileHalves(firstHalf, secondHalf, profile);
-        firstHalf.finish();
-        secondHalf.finish();
-    });
-}
-
 }  // namespace
 
 void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder) {
     files::ReplaceGroup group(outputFolder, files::Atomicity::AllOrNothing);
     if (model.withProfile) {
-        stageLineProfile(group, names::lineProfileFile(model.lineName), model.lineProfile);
+        group.stage(names::lineProfileFile(model.lineName), streamed([&](format::ByteWriter& out) {
+                        format::writeLineProfileFile(out, model.lineProfile);
+                    }));
     }
     group.stage(names::scenarioTableFile(model.lineName, model.trainNumber),
                 streamed([&](format::ByteWriter& out) { format::writeScenarioTableFile(out, model.scenario); }));

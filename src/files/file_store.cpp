@@ -78,24 +78,6 @@ void writeFully(int fd, std::string_view content, const std::string& path) {
     }
 }
 
-void writeFullyAt(int fd, std::uint64_t offset, std::string_view content, const std::string& path) {
-    const char* data = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - left) {
-            throw FileError(describe("cannot write", path, EFBIG));
-        }
-        const ssize_t written = ::pwrite(fd, data, left, static_cast<off_t>(offset));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(describe("cannot write", path, errno));
-        }
-        data += written;
-        offset += static_cast<std::uint64_t>(written);
-        left -= static_cast<std::size_t>(written);
-    }
-}
-
 void flush(int fd, const std::string& path) {
     if (::fsync(fd) != 0) throw FileError(describe("cannot flush", path, errno));
 }
@@ -200,15 +182,6 @@ void fill(int fd, const std::string& path, const std::function<void(const Write&
     });
 }
 
-void fillAt(int fd, const std::string& path, const std::function<void(const WriteAt&)>& produce, bool durable) {
-    fillOrRemove(fd, path, durable, [&](Writeback& writeback) {
-        produce([&](std::uint64_t offset, std::string_view chunk) {
-            writeFullyAt(fd, offset, chunk, path);
-            writeback.wrote(chunk.size());
-        });
-    });
-}
-
 }  // namespace
 
 void closeFilled(int fd, const std::string& path, bool durable) {
@@ -239,14 +212,6 @@ int writeNewUnflushed(const std::string& folder, const std::string& name,
     const std::string path = joinPath(folder, name);
     const int fd = createNew(path);
     fill(fd, path, produce, true);
-    return fd;
-}
-
-int writeNewUnflushedAt(const std::string& folder, const std::string& name,
-                        const std::function<void(const WriteAt&)>& produce) {
-    const std::string path = joinPath(folder, name);
-    const int fd = createNew(path);
-    fillAt(fd, path, produce, true);
     return fd;
 }
 

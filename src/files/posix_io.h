@@ -29,10 +29,6 @@ void writeNew(const std::string& folder, const std::string& name, const std::fun
 // goes again.
 int writeNewUnflushed(const std::string& folder, const std::string& name,
                       const std::function<void(const std::function<void(std::string_view)>&)>& produce);
-// The same, produce placing each piece at an offset of its choosing.
-using WriteAt = std::function<void(std::uint64_t offset, std::string_view)>;
-int writeNewUnflushedAt(const std::string& folder, const std::string& name,
-                        const std::function<void(const WriteAt&)>& produce);
 // Closes a file written as above, flushed first when durable; on failure
 // it goes again.
 void closeFilled(int fd, const std::string& path, bool durable);
@@ -42,7 +38,6 @@ void closeFilled(int fd, const std::string& path, bool durable);
 std::string linkBeside(const std::string& folder, const std::string& targetName, std::string_view marker);
 
 void writeFully(int fd, std::string_view content, const std::string& path);
-void writeFullyAt(int fd, std::uint64_t offset, std::string_view content, const std::string& path);
 void flush(int fd, const std::string& path);
 void closeChecked(int fd, const std::string& path);
 void flushFolder(const std::string& folder);

@@ -133,13 +133,6 @@ void ReplaceGroup::stage(const std::string& name, const std::function<void(const
     staged_.push_back(name);
 }
 
-void ReplaceGroup::stageAt(const std::string& name, const std::function<void(const WriteAt&)>& produce) {
-    unflushed_.reserve(unflushed_.size() + 1);
-    staged_.reserve(staged_.size() + 1);
-    unflushed_.push_back(io::writeNewUnflushedAt(folder_, staged(name, token_), produce));
-    staged_.push_back(name);
-}
-
 void ReplaceGroup::commit(FolderFlush flush) {
     // Every staged file is flushed before anything is renamed; flushed one
     // after another once all are written, their pages are already on their

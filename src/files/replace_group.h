@@ -50,11 +50,6 @@ public:
     // write with each piece in order, so a large file never sits in memory.
     using Write = std::function<void(std::string_view)>;
     void stage(const std::string& name, const std::function<void(const Write&)>& produce);
-    // The same, produce placing each piece at an offset of its choosing
-    // (the file ends at the last byte placed), for a file best made in
-    // several places at once.
-    using WriteAt = std::function<void(std::uint64_t offset, std::string_view)>;
-    void stageAt(const std::string& name, const std::function<void(const WriteAt&)>& produce);
 
     // Flushes every staged file, then puts them in place; throws FileError,
     // naming the file and the cause, after undoing what it did when it

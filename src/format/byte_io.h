@@ -43,13 +43,8 @@ public:
 
     // Collects everything written; bytes() and take() give it back.
     ByteWriter();
-    // Hands each full buffer to drain, and the rest at finish(). startOffset
-    // is where in the file the first byte goes: every piece but the first and
-    // the last then ends on a multiple of the buffer's size, so the file's
-    // pages are written whole (a write that ends inside a page costs the
-    // system about half as much again). A file of many megabytes goes
-    // faster through a larger buffer (a whole number of 4 KiB pages).
-    explicit ByteWriter(ByteDrain drain, std::uint64_t startOffset = 0, std::size_t buffer = bufferSize);
+    // Hands each full buffer to drain, and the rest at finish().
+    explicit ByteWriter(ByteDrain drain);
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
 
@@ -88,19 +83,17 @@ private:
             for (std::size_t i = 0; i < sizeof v; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFFu);
         }
         used_ += sizeof v;
-        if (used_ >= piece_) drainPiece();
+        if (used_ >= bufferSize) drainFull();
     }
 
-    // A value may run past the piece into this spare room; it starts the
-    // next piece. Below piece_ bytes are used between puts.
+    // A value may run past the buffer into this spare room; it starts the
+    // next buffer. Below bufferSize bytes are used between puts.
     static constexpr std::size_t overhang = 16;
-    void drainPiece();
+    void drainFull();
     void drainBuffer();
 
-    std::size_t size_ = bufferSize;  // of the buffer, without the overhang
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
-    std::size_t piece_ = bufferSize;  // bytes handed on when the buffer fills
     ByteDrain drain_;
     std::string collected_;
 };

@@ -13,14 +13,7 @@ std::string describe(const Where& where) {
 
 ByteWriter::ByteWriter() : buffer_(new char[bufferSize + overhang]) {}
 
-ByteWriter::ByteWriter(ByteDrain drain, std::uint64_t startOffset, std::size_t buffer)
-    : size_(buffer), drain_(std::move(drain)) {
-    if (size_ == 0 || size_ % 4096 != 0) {
-        throw std::invalid_argument("a byte writer's buffer of " + std::to_string(size_) + " bytes");
-    }
-    buffer_.reset(new char[size_ + overhang]);
-    piece_ = size_ - static_cast<std::size_t>(startOffset % size_);
-}
+ByteWriter::ByteWriter(ByteDrain drain) : buffer_(new char[bufferSize + overhang]), drain_(std::move(drain)) {}
 
 void ByteWriter::put(const std::string& text) {
     if (text.size() > 0xFFFF) {
@@ -28,11 +21,11 @@ void ByteWriter::put(const std::string& text) {
     }
     put(static_cast<std::uint16_t>(text.size()));
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min(text.size() - at, piece_ - used_);
+        const std::size_t n = std::min(text.size() - at, bufferSize - used_);
         text.copy(buffer_.get() + used_, n, at);
         used_ += n;
         at += n;
-        if (used_ >= piece_) drainPiece();
+        if (used_ >= bufferSize) drainFull();
     }
 }
 
@@ -40,8 +33,8 @@ void ByteWriter::putTagged(std::uint16_t tag, const double* values, std::size_t 
     constexpr std::size_t elementSize = sizeof tag + sizeof(double);
     static_assert(elementSize <= overhang);
     while (count > 0) {
-        // Enough to reach the end of the piece; the last may run past it.
-        const std::size_t fit = std::min(count, (piece_ - used_ + elementSize - 1) / elementSize);
+        // Enough to reach the end of the buffer; the last may run past it.
+        const std::size_t fit = std::min(count, (bufferSize - used_ + elementSize - 1) / elementSize);
         // A local pointer, so the loop keeps its state in registers.
         char* at = buffer_.get() + used_;
         for (std::size_t i = 0; i < fit; ++i) {
@@ -58,18 +51,17 @@ void ByteWriter::putTagged(std::uint16_t tag, const double* values, std::size_t 
         used_ += fit * elementSize;
         values += fit;
         count -= fit;
-        if (used_ >= piece_) drainPiece();
+        if (used_ >= bufferSize) drainFull();
     }
 }
 
-// Hands on a whole piece; what ran past it starts the next one.
-void ByteWriter::drainPiece() {
-    const std::size_t over = used_ - piece_;
-    used_ = piece_;
+// Hands on a whole buffer; what ran past it starts the next one.
+void ByteWriter::drainFull() {
+    const std::size_t over = used_ - bufferSize;
+    used_ = bufferSize;
     drainBuffer();
-    std::memmove(buffer_.get(), buffer_.get() + piece_, over);  // a first piece may be shorter than the overhang
+    std::memcpy(buffer_.get(), buffer_.get() + bufferSize, over);  // over <= overhang: no overlap
     used_ = over;
-    piece_ = size_;
 }
 
 void ByteWriter::drainBuffer() {
@@ -197,18 +189,6 @@ std::size_t lineProfileFileSize(const LineProfile& profile) {
     const std::size_t empty = static_cast<std::size_t>(profile.lastMetre()) + 1 - seeded - computed;
     return 2 * (seeded * profileElementSize(ProfileType::Integer) + computed * profileElementSize(ProfileType::Double) +
                 empty * profileElementSize(ProfileType::Empty));
-}
-
-void writeLineProfileHalves(ByteWriter& firstHalf, ByteWriter& secondHalf, const LineProfile& profile) {
-    if (!profile.allocated()) return;
-    writeSeeded(firstHalf, profile, 0);
-    writeSeeded(secondHalf, profile, 1);
-    profile.forEachComputedPoint([&](const double* first, const double* second, std::size_t count) {
-        firstHalf.putTagged(doubleTag, first, count);
-        secondHalf.putTagged(doubleTag, second, count);
-    });
-    writeEmptyTail(firstHalf, profile);
-    writeEmptyTail(secondHalf, profile);
 }
 
 void writeCellFile(ByteWriter& out, const std::vector<RouteCell>& cells) {

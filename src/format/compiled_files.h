@@ -34,10 +34,6 @@ void writeScenarioTableFile(ByteWriter& out, const ScenarioTable& entries);
 // Nothing for a profile that was never built.
 void writeLineProfileFile(ByteWriter& out, const LineProfile& profile);
 void writeLineProfileFile(ByteWriter& out, const ProfileElements& profile);
-// The same bytes as its two halves, each axis's elements into its own
-// writer, made in one walk of the profile (which works out both axes at
-// once): the second half starts at lineProfileFileSize(profile) / 2.
-void writeLineProfileHalves(ByteWriter& firstHalf, ByteWriter& secondHalf, const LineProfile& profile);
 std::size_t lineProfileFileSize(const LineProfile& profile);
 
 // The same files as bytes in memory.

@@ -77,25 +77,22 @@ TEST(ReplaceGroup, AFailedRenameRemovesNewFilesThatHadNoOldOne) {
     EXPECT_EQ(contents(folder.path()), (std::map<std::string, std::string>{{"c.dat", "<dir>"}}));
 }
 
-TEST(ReplaceGroup, AFileStagedInPiecesHoldsEachPieceWhereItWasPlaced) {
+TEST(ReplaceGroup, AFileStagedInPiecesHoldsThemInOrderAndAFailedOneLeavesNothing) {
     sbtest::TempFolder folder;
     writeSet(folder.path(), oldSet);
     ReplaceGroup group(folder.path(), Atomicity::AllOrNothing);
-    group.stageAt("a.dat", [](const ReplaceGroup::WriteAt& writeAt) {
-        writeAt(4, "half");  // out of order, and interleaved as two halves are
-        writeAt(0, "the ");
-        writeAt(8, " and");
-        writeAt(12, " the rest");
+    group.stage("a.dat", [](const ReplaceGroup::Write& write) {
+        write("the ");
+        write("whole");
     });
     group.stage("b.sim", "new b");
-    // A producer that fails leaves no staged file behind.
-    EXPECT_THROW(group.stageAt("c.dat", [](const ReplaceGroup::WriteAt& writeAt) {
-        writeAt(0, "partial");
+    EXPECT_THROW(group.stage("c.dat", [](const ReplaceGroup::Write& write) {
+        write("partial");
         throw FileError("no more");
     }), FileError);
     group.commit();
     EXPECT_EQ(contents(folder.path()),
-              (std::map<std::string, std::string>{{"a.dat", "the half and the rest"}, {"b.sim", "new b"}, {"c.dat", "old c"}}));
+              (std::map<std::string, std::string>{{"a.dat", "the whole"}, {"b.sim", "new b"}, {"c.dat", "old c"}}));
 }
 
 TEST(ReplaceGroup, NewFilesFollowTheUmask) {

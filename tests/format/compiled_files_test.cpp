@@ -139,33 +139,21 @@ void writeMixture(ByteWriter& out) {
     out.putTagged(0x0005, values.data(), 7);
 }
 
-TEST(ByteWriterTest, PiecesAfterTheFirstStartOnAWholeBufferOfTheFile) {
+TEST(ByteWriterTest, StreamedPiecesAreWholeBuffersThatJoinToTheCollectedBytes) {
     ByteWriter collecting;
     writeMixture(collecting);
     const std::string whole = collecting.take();
-    struct Case {
-        std::uint64_t start;
-        std::size_t buffer;
-    };
-    constexpr std::size_t standard = ByteWriter::bufferSize;
-    for (const Case c : {Case{0, standard}, Case{1, standard}, Case{standard - 1, standard}, Case{standard, standard},
-                         Case{10069982, standard}, Case{10069982, 4096}, Case{3, 256 * 1024}}) {
-        std::string joined;
-        std::vector<std::size_t> ends;  // file offset after each piece
-        ByteWriter out(
-            [&](std::string_view piece) {
-                joined.append(piece);
-                ends.push_back(static_cast<std::size_t>(c.start) + joined.size());
-            },
-            c.start, c.buffer);
-        writeMixture(out);
-        out.finish();
-        EXPECT_EQ(joined, whole) << "start " << c.start << ", buffer " << c.buffer;
-        ASSERT_GT(ends.size(), 2u);
-        for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
-            EXPECT_EQ(ends[i] % c.buffer, 0u) << "start " << c.start << ", buffer " << c.buffer << ", piece " << i;
-        }
-    }
+    std::string joined;
+    std::vector<std::size_t> sizes;
+    ByteWriter out([&](std::string_view piece) {
+        joined.append(piece);
+        sizes.push_back(piece.size());
+    });
+    writeMixture(out);
+    out.finish();
+    EXPECT_EQ(joined, whole);
+    ASSERT_GT(sizes.size(), 2u);
+    for (std::size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], ByteWriter::bufferSize) << "piece " << i;
 }
 
 }  // namespace byte_writer_pieces
