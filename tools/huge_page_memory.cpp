@@ -43,41 +43,4 @@ void HugePageRegions::do_deallocate(void* p, std::size_t bytes, std::size_t /*al
     ::munmap(p, regionLength(bytes));
 }
 
-namespace {
-
-// Keeps the heap's next blocks out of the stretch's unaligned start; never
-// freed, and never touched but for malloc's own header. Volatile, or the
-// compiler may drop a block nobody reads.
-void* volatile alignmentFiller = nullptr;
-
-}  // namespace
-
-bool growHeapInHugePages(std::size_t stretch) {
-    constexpr std::uintptr_t unit = HugePageRegions::regionAlignment;
-    if (stretch < 2 * unit || stretch > INT_MAX / 2) return false;
-    if (::mallopt(M_MMAP_THRESHOLD, 16 << 20) == 0) return false;
-    ::mallopt(M_TOP_PAD, static_cast<int>(stretch));
-    ::mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * stretch));
-    // A block larger than what the heap has left at its top makes it grow
-    // by the stretch; freed, it becomes the start of the free stretch.
-    const auto before = reinterpret_cast<std::uintptr_t>(::sbrk(0));
-    const std::size_t room = ::mallinfo2().keepcost;
-    void* probe = ::malloc(room + unit / 8);
-    const auto top = reinterpret_cast<std::uintptr_t>(::sbrk(0));
-    const auto at = reinterpret_cast<std::uintptr_t>(probe);
-    ::free(probe);
-    if (probe == nullptr || top <= before || at >= top || top - at < stretch || top - at > stretch + room + unit) {
-        return false;
-    }
-    const std::uintptr_t start = (at + unit - 1) / unit * unit;
-    const std::uintptr_t end = top / unit * unit;
-    if (end <= start || end - start < unit) return false;
-    if (::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE) != 0) return false;
-    // The next blocks start on the boundary: a page touched before it
-    // would keep its 2 MiB in small pages.
-    constexpr std::uintptr_t header = 2 * sizeof(std::size_t);
-    if (start - at > 2 * header) alignmentFiller = ::malloc(start - at - header);
-    return true;
-}
-
 }  // namespace sb::tool

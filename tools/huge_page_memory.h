@@ -11,14 +11,6 @@
 
 namespace sb::tool {
 
-// Lets the heap grow by one stretch of this many bytes, advised to use huge
-// pages, and has malloc take blocks of up to 16 MiB from the heap rather
-// than map each one apart (a source of a few hundred kilobytes would cost a
-// fault per page). Meant for the start of main, before the work; only
-// hints: where the heap is not where this looks for it (another allocator,
-// a sanitizer), nothing is advised. True when the stretch was advised.
-bool growHeapInHugePages(std::size_t stretch);
-
 // Each allocation is a region of its own, a whole number of 2 MiB, given
 // back to the system when deallocated. Meant as the upstream of a
 // monotonic_buffer_resource, which carves the small things out of it.

@@ -9,7 +9,6 @@
 #include "tools/display_text.h"
 #include "tools/exit_status.h"
 #include "tools/export_command.h"
-#include "tools/huge_page_memory.h"
 #include "tools/inspect_command.h"
 #include "tools/view_command.h"
 
@@ -121,8 +120,6 @@ int run(int argc, char** argv) {
 
 // No exception leaves the tool: the last resort is exit status 2 with a line.
 int main(int argc, char** argv) {
-    // Sources, their trace and the route fill megabytes once.
-    (void)sb::tool::growHeapInHugePages(std::size_t{32} << 20);
     try {
         return run(argc, argv);
     } catch (const std::exception& failure) {

@@ -38,13 +38,13 @@ std::optional<std::string> withoutSuffix(const std::string& name, std::string_vi
 // Copies an author's source into the compile's in-memory folder. A path
 // that does not exist, is not a regular file or cannot be read is an input
 // failure of the tool, reported before anything is written.
-void copySource(const std::string& path, const std::string& internalName, MemorySources& sources) {
+void copySource(const std::string& path, const std::string& internalName, std::map<std::string, std::string>& kept) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         throw files::FileError("cannot open \"" + path + "\": " + std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
-    sources.files[internalName] = files::readAll(path);
+    kept[internalName] = files::readAll(path);
 }
 
 }  // namespace
@@ -85,10 +85,14 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
     model.trainNumber = scenario.trainNumber;
     const SourcePaths paths{names::lineSource(model.lineName), names::trainSource(model.lineName, model.trainNumber),
                             lineSource, trainSource};
+    // The sources are read once and kept for the diagnostics; the compile
+    // takes (and deletes) copies, as the program's compile deletes its files.
+    std::map<std::string, std::string> kept;
+    copySource(lineSource, paths.internalLineName, kept);
+    copySource(trainSource, paths.internalTrainName, kept);
     MemorySources sources;
-    copySource(lineSource, paths.internalLineName, sources);
-    copySource(trainSource, paths.internalTrainName, sources);
-    SourceTrace trace;
+    sources.files = kept;
+    SourceTrace trace(&kept);
     result.outcome = compileModel(model, withProfile, sources, &trace);
     const auto diagnose = [&] {
         return compileDiagnostics(trace, paths, CompileFacts{model, result.outcome.fatal}, withProfile);

@@ -31,7 +31,12 @@ void SourceTrace::sourceStarted(SourceRole role, const std::string& name, std::s
     TracedSource source(&memory_);
     source.role = role;
     source.name = name;
-    source.data.assign(data);
+    const std::string* keptBytes = nullptr;
+    if (kept_ != nullptr) {
+        const auto it = kept_->find(name);
+        if (it != kept_->end() && it->second == data) keptBytes = &it->second;
+    }
+    source.data = keptBytes != nullptr ? std::string_view(*keptBytes) : std::string_view(copies_.emplace_back(data));
     // Room for the rows and the fields at once, the fields last: a field
     // and the separator after it take two bytes at the least, so a real
     // source never outgrows this and nothing is moved as it grows, while the

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <deque>
+#include <map>
 #include <cstddef>
 #include <cstdint>
 #include <memory_resource>
@@ -127,11 +129,11 @@ struct TracedStationArea {
 
 // The source's bytes, fields and rows live in the trace's own memory.
 struct TracedSource {
-    explicit TracedSource(std::pmr::memory_resource* memory) : data(memory), fields(memory), rows(memory) {}
+    explicit TracedSource(std::pmr::memory_resource* memory) : fields(memory), rows(memory) {}
 
     SourceRole role = SourceRole::Line;
     std::string name;  // the compile's own name of the file
-    std::pmr::string data;
+    std::string_view data;  // the bytes the compile read, kept by the caller or the trace
     std::pmr::vector<TracedField> fields;
     std::pmr::vector<TracedRow> rows;
     std::vector<TracedError> errors;
@@ -164,7 +166,9 @@ struct TracedFailure {
 
 class SourceTrace final : public ReadListener {
 public:
-    SourceTrace() = default;
+    // kept: the bytes of sources by the compile's name, which outlive the
+    // trace; a source read from elsewhere is copied.
+    explicit SourceTrace(const std::map<std::string, std::string>* kept = nullptr) : kept_(kept) {}
     SourceTrace(const SourceTrace&) = delete;
     SourceTrace& operator=(const SourceTrace&) = delete;
 
@@ -203,6 +207,8 @@ private:
     // pages touched are ever backed), all given back when the trace goes.
     HugePageRegions regions_;
     std::pmr::monotonic_buffer_resource memory_{std::size_t{64} << 20, &regions_};
+    const std::map<std::string, std::string>* kept_;
+    std::deque<std::string> copies_;  // sources not kept by the caller
     std::vector<TracedSource> sources_;
     std::optional<TracedFailure> failure_;
     CellClaim here(CellFeature feature) const;

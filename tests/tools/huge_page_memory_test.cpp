@@ -2,10 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <memory_resource>
 #include <new>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,32 +38,6 @@ TEST(HugePageRegions, ServesAnArenaWhoseContainersGrowPastTheFirstRegion) {
     std::uint64_t sum = 0;
     for (const std::uint64_t v : values) sum += v;
     EXPECT_EQ(sum, 3 * (999'999ull * 1'000'000ull / 2));
-}
-
-// The flags of the mapping that holds an address, as /proc/self/smaps
-// lists them ("hg" for advised to use huge pages).
-std::string mappingFlags(const void* p) {
-    const auto address = reinterpret_cast<std::uintptr_t>(p);
-    std::ifstream smaps("/proc/self/smaps");
-    bool inside = false;
-    for (std::string line; std::getline(smaps, line);) {
-        std::uintptr_t from = 0;
-        std::uintptr_t to = 0;
-        char dash = 0;
-        std::istringstream head(line);
-        if (head >> std::hex >> from >> dash >> to && dash == '-') inside = from <= address && address < to;
-        if (inside && line.rfind("VmFlags:", 0) == 0) return line;
-    }
-    return {};
-}
-
-TEST(HeapInHugePages, BlocksAfterwardsComeFromTheAdvisedStretch) {
-    if (!growHeapInHugePages(std::size_t{8} << 20)) {
-        GTEST_SKIP() << "no heap to advise here (a sanitizer build, or a heap grown already)";
-    }
-    // The size of a long source: without the advice malloc would map it apart.
-    std::vector<char> source(600'000, 'x');
-    EXPECT_NE(mappingFlags(source.data()).find(" hg"), std::string::npos) << mappingFlags(source.data());
 }
 
 }  // namespace
