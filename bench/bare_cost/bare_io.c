@@ -35,12 +35,14 @@ void bare_join(char *out, const char *folder, const char *name) {
 /* Bytes written come from one buffer; what they are does not matter, only how many. */
 static char bare_chunk[1 << 16];
 
-static void bare_write_bytes(int fd, long long size, const char *path) {
+/* With writeback, the pages written are sent to the disk every mebibyte. */
+static void bare_write_bytes(int fd, long long size, const char *path, int writeback) {
     static int filled = 0;
     if (!filled) {
         memset(bare_chunk, 'x', sizeof bare_chunk);
         filled = 1;
     }
+    long long unsent = 0;
     while (size > 0) {
         const size_t want = size < (long long)sizeof bare_chunk ? (size_t)size : sizeof bare_chunk;
         const ssize_t done = write(fd, bare_chunk, want);
@@ -49,13 +51,18 @@ static void bare_write_bytes(int fd, long long size, const char *path) {
             bare_fail("cannot write", path);
         }
         size -= done;
+        unsent += done;
+        if (writeback && (unsent >= (1 << 20) || size == 0)) {
+            (void)sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+            unsent = 0;
+        }
     }
 }
 
 void bare_write_plain(const char *path, long long size) {
     const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) bare_fail("cannot create", path);
-    bare_write_bytes(fd, size, path);
+    bare_write_bytes(fd, size, path, 0);
     if (close(fd) != 0) bare_fail("cannot close", path);
 }
 
@@ -105,13 +112,16 @@ void bare_stage(struct bare_group *group, const char *name, long long size) {
     const int fd = mkstemp(temporary);
     if (fd < 0) bare_fail("cannot create a temporary file for", target);
     if (fchmod(fd, 0644) != 0) bare_fail("cannot set permissions of", temporary);
-    bare_write_bytes(fd, size, temporary);
-    if (fsync(fd) != 0) bare_fail("cannot flush", temporary);
-    if (close(fd) != 0) bare_fail("cannot close", temporary);
+    bare_write_bytes(fd, size, temporary, 1);
+    group->fd[group->count] = fd;
     ++group->count;
 }
 
 void bare_commit(struct bare_group *group) {
+    for (int i = 0; i < group->count; ++i) {
+        if (fsync(group->fd[i]) != 0) bare_fail("cannot flush", group->temporary[i]);
+        if (close(group->fd[i]) != 0) bare_fail("cannot close", group->temporary[i]);
+    }
     for (int i = 0; i < group->count; ++i) {
         if (rename(group->temporary[i], group->target[i]) != 0) bare_fail("cannot replace", group->target[i]);
     }

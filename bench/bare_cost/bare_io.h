@@ -25,12 +25,14 @@ void bare_delete(const char *path);
 
 void bare_flush_folder(const char *folder);
 
-/* Files replaced together: each written to a temporary file beside its
- * target and flushed (bare_stage); then all renamed into place and the
- * folder flushed once (bare_commit). */
+/* Files replaced together, the fastest durable way known: each written to
+ * a temporary file beside its target, its writeback started a mebibyte at a
+ * time as it is written (bare_stage); once all are written, each flushed,
+ * then all renamed into place and the folder flushed once (bare_commit). */
 struct bare_group {
     const char *folder;
     int count;
+    int fd[BARE_GROUP_MAX];
     char target[BARE_GROUP_MAX][BARE_PATH_MAX];
     char temporary[BARE_GROUP_MAX][BARE_PATH_MAX];
 };

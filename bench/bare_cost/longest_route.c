@@ -4,9 +4,9 @@
  *   bare_longest_route LINE_SOURCE TRAIN_SOURCE OUT_DIR PROFILE TABLE CELLS
  *
  * PROFILE, TABLE and CELLS are the byte counts of the line profile, the
- * scenario table and the cell file. The three are each written to a
- * temporary file and flushed, then renamed into place, then OUT_DIR is
- * flushed once. */
+ * scenario table and the cell file. The three are written to temporary
+ * files (writeback started as they are written), then all flushed, then
+ * renamed into place, then OUT_DIR is flushed once. */
 #include <stdio.h>
 
 #include "bare_io.h"
