@@ -13,8 +13,8 @@
 #include "fuzz_entry.h"
 #include "model/file_names.h"
 #include "model/route_model.h"
-#include "tools/diagnostics.h"
-#include "tools/source_trace.h"
+#include "diagnostics/compile_diagnostics.h"
+#include "diagnostics/trace.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ void fuzzOneInput(const std::uint8_t* data, std::size_t size) {
             sources->files[names::trainSource(lineName, trainNumber)] = std::string(trainText);
         }
     }
-    tool::SourceTrace trace;
+    diagnostics::SourceTrace trace;
     CompileOutcome plainOutcome;
     CompileOutcome tracedOutcome;
     int refused = 0;  // a source left out cannot be opened: refused before any output
@@ -69,17 +69,17 @@ void fuzzOneInput(const std::uint8_t* data, std::size_t size) {
     if (refused == 2) return;
     if (plainOutcome.fatal != tracedOutcome.fatal || !sameCompile(plain, traced)) std::abort();
 
-    const tool::SourcePaths paths{names::lineSource(lineName), names::trainSource(lineName, trainNumber), "line.txt",
+    const diagnostics::SourcePaths paths{names::lineSource(lineName), names::trainSource(lineName, trainNumber), "line.txt",
                                   "train.txt"};
-    const std::vector<tool::Diagnostic> diagnostics =
-        tool::compileDiagnostics(trace, paths, tool::CompileFacts{traced, tracedOutcome.fatal}, withProfile);
+    const std::vector<diagnostics::Diagnostic> diagnostics =
+        diagnostics::compileDiagnostics(trace, paths, diagnostics::CompileFacts{traced, tracedOutcome.fatal}, withProfile);
     // Every error the compile recorded is reported.
     const bool failed = traced.errorCode != 0 || !tracedOutcome.fatal.empty();
     bool reported = false;
-    for (const tool::Diagnostic& d : diagnostics) reported = reported || d.severity == tool::Severity::Error;
+    for (const diagnostics::Diagnostic& d : diagnostics) reported = reported || d.severity == diagnostics::Severity::Error;
     if (failed != reported) std::abort();
 
     std::ostringstream text;
-    tool::writeDiagnostics(text, diagnostics);
-    sink = sink + text.str().size() + tool::diagnosticsJson(diagnostics).dump().size();
+    diagnostics::writeDiagnostics(text, diagnostics);
+    sink = sink + text.str().size() + diagnostics::diagnosticsJson(diagnostics).dump().size();
 }

@@ -2,13 +2,15 @@
 
 #include <ostream>
 
-#include "tools/compile_command.h"
-#include "tools/diagnostic.h"
-#include "tools/display_text.h"
+#include "tools/command_support.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/display_text.h"
 #include "tools/exit_status.h"
-#include "tools/source_compile.h"
+#include "diagnostics/source_compile.h"
 
 namespace sb::tool {
+
+using namespace diagnostics;
 
 int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
     const ScenarioNames scenario =

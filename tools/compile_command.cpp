@@ -9,12 +9,15 @@
 #include "driver/compile_and_write.h"
 #include "files/file_store.h"
 #include "model/file_names.h"
-#include "tools/diagnostic.h"
-#include "tools/display_text.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/display_text.h"
+#include "tools/command_support.h"
 #include "tools/exit_status.h"
-#include "tools/source_compile.h"
+#include "diagnostics/source_compile.h"
 
 namespace sb::tool {
+
+using namespace diagnostics;
 
 namespace {
 
@@ -35,25 +38,6 @@ std::string outputOverSource(const CompileOptions& options, const ScenarioNames&
 }
 
 }  // namespace
-
-std::string nameProblem(const std::string& name) {
-    if (name.empty()) return "is empty";
-    if (name.find('/') != std::string::npos) return "contains \"/\"";
-    if (name.find('\0') != std::string::npos) return "contains a NUL character";
-    if (name.size() > 200) return "is longer than 200 characters";
-    return {};
-}
-
-bool namesUsable(const ScenarioNames& scenario, std::ostream& err) {
-    for (const auto& [what, value] : {std::pair<const char*, const std::string&>{"line name", scenario.lineName},
-                                      std::pair<const char*, const std::string&>{"train number", scenario.trainNumber}}) {
-        if (const std::string problem = nameProblem(value); !problem.empty()) {
-            err << "scenario-tool: the " << what << " \"" << displayText(value) << "\" " << problem << '\n';
-            return false;
-        }
-    }
-    return true;
-}
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err) {
     const ScenarioNames scenario =

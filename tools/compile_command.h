@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "tools/source_compile.h"
 
 namespace sb::tool {
 
@@ -25,11 +24,5 @@ struct CompileOptions {
 };
 
 int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);
-
-// Why a name cannot name the scenario's files, or empty when it can.
-std::string nameProblem(const std::string& name);
-
-// Whether both names can name the scenario's files; says why not on err.
-bool namesUsable(const ScenarioNames& scenario, std::ostream& err);
 
 }  // namespace sb::tool

@@ -6,7 +6,7 @@
 
 #include "tools/check_command.h"
 #include "tools/compile_command.h"
-#include "tools/display_text.h"
+#include "diagnostics/display_text.h"
 #include "tools/exit_status.h"
 #include "tools/export_command.h"
 #include "tools/inspect_command.h"
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const std::exception& failure) {
-        std::cerr << "scenario-tool: " << sb::tool::displayText(failure.what()) << '\n';
+        std::cerr << "scenario-tool: " << sb::diagnostics::displayText(failure.what()) << '\n';
     } catch (...) {
         std::cerr << "scenario-tool: an unexpected failure\n";
     }

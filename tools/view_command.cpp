@@ -13,13 +13,15 @@
 #include "model/file_names.h"
 #include "route/plan.h"
 #include "route/route_reading.h"
-#include "tools/compile_command.h"
-#include "tools/diagnostic.h"
-#include "tools/source_compile.h"
+#include "tools/command_support.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/source_compile.h"
 #include "tools/exit_status.h"
 #include "tools/route_page.h"
 
 namespace sb::tool {
+
+using namespace diagnostics;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "support/test_support.h"
 #include "tool_process.h"
 #include "tools/inspect_command.h"
-#include "tools/source_compile.h"
+#include "diagnostics/source_compile.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ TEST(Conventions, NamesComeFromOptionsThenFromFileNamesThenTheBuiltInScenario) {
     };
     for (const NamesCase& c : cases) {
         SCOPED_TRACE(std::string(c.lineSource) + " + " + c.trainSource);
-        const sb::tool::ScenarioNames names =
-            sb::tool::scenarioNames(c.lineSource, c.trainSource, c.lineName, c.trainNumber);
+        const sb::diagnostics::ScenarioNames names =
+            sb::diagnostics::scenarioNames(c.lineSource, c.trainSource, c.lineName, c.trainNumber);
         EXPECT_EQ(names.lineName, c.expectedLine);
         EXPECT_EQ(names.trainNumber, c.expectedTrain);
     }

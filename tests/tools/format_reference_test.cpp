@@ -15,7 +15,7 @@
 #include "model/error_codes.h"
 #include "support/test_support.h"
 #include "tool_process.h"
-#include "tools/source_warnings.h"
+#include "diagnostics/warnings.h"
 
 namespace {
 
@@ -176,7 +176,7 @@ TEST(FormatReference, ListsExactlyTheWarningsTheCodeGives) {
         for (const std::string& id : backticked(row[table.column("identifier")])) listed.insert(id);
     }
     std::set<std::string> known;
-    for (const sb::tool::WarningInfo& info : sb::tool::warningCatalogue()) known.insert(std::string(info.identifier));
+    for (const sb::diagnostics::WarningInfo& info : sb::diagnostics::warningCatalogue()) known.insert(std::string(info.identifier));
     EXPECT_EQ(listed, known);
 }
 

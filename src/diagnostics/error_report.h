@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "model/route_model.h"
-#include "tools/diagnostic.h"
-#include "tools/trace_view.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/trace_view.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 struct CompileFacts {
     const RouteModel& model;
@@ -32,4 +32,4 @@ struct CompileErrors {
 
 CompileErrors errorDiagnostics(const TraceView& view, const CompileFacts& facts);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -6,14 +6,14 @@
 #include <sstream>
 #include <string>
 
-#include "tools/diagnostic.h"
-#include "tools/display_text.h"
-#include "tools/keyword_suggestions.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/display_text.h"
+#include "diagnostics/keyword_suggestions.h"
 
 namespace {
 
-using sb::tool::Diagnostic;
-using sb::tool::Severity;
+using sb::diagnostics::Diagnostic;
+using sb::diagnostics::Severity;
 
 Diagnostic at(std::string file, int line, int column, std::string text, std::size_t caret, std::string message) {
     Diagnostic d;
@@ -28,7 +28,7 @@ Diagnostic at(std::string file, int line, int column, std::string text, std::siz
 
 std::string shown(const Diagnostic& d) {
     std::ostringstream out;
-    sb::tool::writeDiagnostic(out, d);
+    sb::diagnostics::writeDiagnostic(out, d);
     return out.str();
 }
 
@@ -101,7 +101,7 @@ TEST(Diagnostic, JsonHasTheSameFieldsWithNullsWhereThereIsNoPlace) {
     warning.severity = Severity::Warning;
     warning.file = "t.txt";
     warning.message = "w";
-    const nlohmann::ordered_json json = sb::tool::diagnosticsJson({error, warning});
+    const nlohmann::ordered_json json = sb::diagnostics::diagnosticsJson({error, warning});
     EXPECT_EQ(json.dump(),
               R"j([{"severity":"error","file":"in put/l.txt","line":3,"column":7,"code":6,"message":"bad (code 6 at 300 m)",)j"
               R"j("notes":[{"severity":"note","file":"t.txt","line":9,"column":1,"code":null,"message":"other"}]},)j"
@@ -119,7 +119,7 @@ TEST(Diagnostic, AuthorsTextIsQuotedSafely) {
         {"\x8d", "\"\\x8D\""},
     };
     for (const auto& [token, expected] : quotedCases) {
-        EXPECT_EQ(sb::tool::quotedToken(token), expected) << token;
+        EXPECT_EQ(sb::diagnostics::quotedToken(token), expected) << token;
     }
     const std::pair<std::string, std::string> pathCases[] = {
         {"in put/my line.txt", "in put/my line.txt"},
@@ -127,7 +127,7 @@ TEST(Diagnostic, AuthorsTextIsQuotedSafely) {
         {"citt\xe0.txt", "citt\xc3\xa0.txt"},
         {"a\nb", "a\\x0Ab"},
     };
-    for (const auto& [path, expected] : pathCases) EXPECT_EQ(sb::tool::pathText(path), expected) << path;
+    for (const auto& [path, expected] : pathCases) EXPECT_EQ(sb::diagnostics::pathText(path), expected) << path;
 }
 
 TEST(Diagnostic, Utf8IsToldFromOtherBytes) {
@@ -136,7 +136,7 @@ TEST(Diagnostic, Utf8IsToldFromOtherBytes) {
         {"\xf0\x9f\x9a\x82", true}, {"\xe0", false}, {"\xc3", false},         {"\xc0\xaf", false},
         {"\xed\xa0\x80", false},    {"\xf4\x90\x80\x80", false},              {"\xe0\x80\xaf", false},
     };
-    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(sb::tool::isValidUtf8(bytes), utf8) << bytes;
+    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(sb::diagnostics::isValidUtf8(bytes), utf8) << bytes;
 }
 
 TEST(KeywordSuggestions, EditDistanceCountsSwapsOfNeighboursAsOne) {
@@ -149,7 +149,7 @@ TEST(KeywordSuggestions, EditDistanceCountsSwapsOfNeighboursAsOne) {
         {"segnal", "segnale", 1}, {"curvaz5", "curvad5", 1}, {"abc", "", 3},          {"ca", "abc", 3},
         {"rallentamneto", "rallentamento", 1},
     };
-    for (const auto& c : cases) EXPECT_EQ(sb::tool::editDistance(c.a, c.b), c.distance) << c.a << " / " << c.b;
+    for (const auto& c : cases) EXPECT_EQ(sb::diagnostics::editDistance(c.a, c.b), c.distance) << c.a << " / " << c.b;
 }
 
 TEST(KeywordSuggestions, NameTheNearestKeywords) {
@@ -172,7 +172,7 @@ TEST(KeywordSuggestions, NameTheNearestKeywords) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
-        const auto suggestion = sb::tool::suggestKeyword(c.field);
+        const auto suggestion = sb::diagnostics::suggestKeyword(c.field);
         if (c.forms.empty()) {
             EXPECT_FALSE(suggestion.has_value());
             continue;

@@ -1,8 +1,8 @@
-#include "tools/display_text.h"
+#include "diagnostics/display_text.h"
 
 #include "model/charset.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
@@ -49,4 +49,4 @@ std::string jsonLine(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

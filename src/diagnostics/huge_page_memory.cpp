@@ -1,4 +1,4 @@
-#include "tools/huge_page_memory.h"
+#include "diagnostics/huge_page_memory.h"
 
 #include <climits>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -43,4 +43,4 @@ void HugePageRegions::do_deallocate(void* p, std::size_t bytes, std::size_t /*al
     ::munmap(p, regionLength(bytes));
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

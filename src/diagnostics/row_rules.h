@@ -14,7 +14,7 @@
 #include "compiler/common/keywords.h"
 #include "compiler/common/read_listener.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 // How the compile keeps a value once it is read and rounded.
 enum class Storage : unsigned char {
@@ -56,4 +56,4 @@ bool fitsWidth(double roundedValue, NumberWidth width);
 inline constexpr std::size_t stationNameShown = 27;
 inline constexpr std::size_t boardLabelShown = 24;
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

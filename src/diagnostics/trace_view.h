@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "tools/diagnostic.h"
-#include "tools/source_trace.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/trace.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 // The paths the author gave for the two sources, shown instead of the
 // names the compile uses internally.
@@ -59,4 +59,4 @@ std::string keywordQuote(std::string_view keyword);
 // "1st", "2nd", "3rd", "4th", ...
 std::string ordinal(std::size_t n);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

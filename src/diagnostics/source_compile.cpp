@@ -1,4 +1,4 @@
-#include "tools/source_compile.h"
+#include "diagnostics/source_compile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,11 +9,10 @@
 #include "compiler/common/source_files.h"
 #include "files/file_store.h"
 #include "model/file_names.h"
-#include "tools/diagnostics.h"
-#include "tools/exit_status.h"
-#include "tools/source_trace.h"
+#include "diagnostics/compile_diagnostics.h"
+#include "diagnostics/trace.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -115,21 +114,12 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
     return result;
 }
 
-nlohmann::ordered_json resultJson(const SourceCompile& compile) {
-    nlohmann::ordered_json result;
-    result["errorCode"] = compile.model.errorCode;
-    result["errorPosition"] = compile.model.errorPosition;
-    result["fatal"] = compile.outcome.fatal.empty() ? nlohmann::ordered_json(nullptr)
-                                                    : nlohmann::ordered_json(compile.outcome.fatal);
-    result["diagnostics"] = diagnosticsJson(compile.diagnostics);
-    return result;
+std::string nameProblem(const std::string& name) {
+    if (name.empty()) return "is empty";
+    if (name.find('/') != std::string::npos) return "contains \"/\"";
+    if (name.find('\0') != std::string::npos) return "contains a NUL character";
+    if (name.size() > 200) return "is longer than 200 characters";
+    return {};
 }
 
-int exitStatusOf(const SourceCompile& compile, bool werror) {
-    if (!compile.outcome.fatal.empty()) return exitFatal;
-    if (compile.model.errorCode != 0) return exitSourceError;
-    if (werror && compile.warningCount() > 0) return exitSourceError;
-    return exitOk;
-}
-
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

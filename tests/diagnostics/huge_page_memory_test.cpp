@@ -1,4 +1,4 @@
-#include "tools/huge_page_memory.h"
+#include "diagnostics/huge_page_memory.h"
 
 #include <cstdint>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 namespace {
 
 TEST(HugePageRegions, RegionsStartOnHugePageBoundariesAndHoldWhatWasAsked) {
@@ -41,4 +41,4 @@ TEST(HugePageRegions, ServesAnArenaWhoseContainersGrowPastTheFirstRegion) {
 }
 
 }  // namespace
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

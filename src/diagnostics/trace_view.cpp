@@ -1,11 +1,11 @@
-#include "tools/trace_view.h"
+#include "diagnostics/trace_view.h"
 
 #include <cmath>
 
 #include "compiler/common/field_reader.h"
 #include "model/conversions.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 const std::string& TraceView::authorPath(SourceRole role) const {
     return role == SourceRole::Line ? paths_.lineSource : paths_.trainSource;
@@ -86,4 +86,4 @@ std::string ordinal(std::size_t n) {
     return std::to_string(n) + suffix;
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

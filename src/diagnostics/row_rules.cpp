@@ -1,9 +1,9 @@
-#include "tools/row_rules.h"
+#include "diagnostics/row_rules.h"
 
 #include <cmath>
 #include <limits>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -240,4 +240,4 @@ bool fitsWidth(double roundedValue, NumberWidth width) {
            roundedValue <= static_cast<double>(std::numeric_limits<std::int32_t>::max());
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -1,9 +1,9 @@
-#include "tools/source_trace.h"
+#include "diagnostics/trace.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -197,4 +197,4 @@ const TracedSource* SourceTrace::source(SourceRole role) const {
     return nullptr;
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

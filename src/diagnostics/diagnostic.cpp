@@ -1,4 +1,4 @@
-#include "tools/diagnostic.h"
+#include "diagnostics/diagnostic.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "model/charset.h"
-#include "tools/display_text.h"
+#include "diagnostics/display_text.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -140,4 +140,4 @@ std::string pathText(std::string_view path) {
     return plain && isValidUtf8(path) ? std::string(path) : authorText(path);
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -5,16 +5,15 @@
 
 #include <cstddef>
 #include <functional>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "compiler/compile.h"
 #include "model/route_model.h"
-#include "tools/diagnostic.h"
+#include "diagnostics/diagnostic.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 struct ScenarioNames {
     std::string lineName;
@@ -45,10 +44,7 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
                                  const ScenarioNames& names, bool withProfile,
                                  const std::function<void(const SourceCompile&)>& afterCompile = {});
 
-// {"errorCode", "errorPosition", "fatal", "diagnostics"}.
-nlohmann::ordered_json resultJson(const SourceCompile& compile);
+// Why a name cannot name the scenario's files, or empty when it can.
+std::string nameProblem(const std::string& name);
 
-// 3 for a fatal check, 1 for an error code (or, with werror, any warning), else 0.
-int exitStatusOf(const SourceCompile& compile, bool werror);
-
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -8,7 +8,7 @@
 
 #include "compiler/common/keywords.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 struct KeywordSuggestion {
     std::vector<std::string_view> forms;  // the nearest forms as written, one to three
@@ -31,4 +31,4 @@ std::size_t editDistance(std::string_view a, std::string_view b);
 // "a curvad5 row" style section names: "the line header", "the line's feature section", "the train source".
 std::string_view sectionName(KeywordSection section);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -1,4 +1,4 @@
-#include "tools/source_warnings.h"
+#include "diagnostics/warnings.h"
 
 #include <algorithm>
 #include <array>
@@ -10,11 +10,11 @@
 #include "compiler/line/profile.h"
 #include "model/charset.h"
 #include "model/conversions.h"
-#include "tools/display_text.h"
-#include "tools/keyword_suggestions.h"
-#include "tools/row_rules.h"
+#include "diagnostics/display_text.h"
+#include "diagnostics/keyword_suggestions.h"
+#include "diagnostics/row_rules.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -634,4 +634,4 @@ std::vector<Diagnostic> sourceWarnings(const TraceView& view, const TracedSource
     return SourceChecker(view, source, withProfile).run();
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

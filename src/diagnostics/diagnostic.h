@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 enum class Severity : unsigned char { Error, Warning, Note };
 
@@ -49,4 +49,4 @@ std::string quotedToken(std::string_view token);
 // as authorText shows an author's bytes.
 std::string pathText(std::string_view path);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

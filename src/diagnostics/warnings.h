@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/diagnostic.h"
-#include "tools/trace_view.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/trace_view.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 struct WarningInfo {
     std::string_view identifier;
@@ -26,4 +26,4 @@ std::span<const WarningInfo> warningCatalogue();
 // order. withProfile says whether curve rows were read as curves.
 std::vector<Diagnostic> sourceWarnings(const TraceView& view, const TracedSource& source, bool withProfile);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

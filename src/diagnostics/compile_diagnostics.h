@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "tools/diagnostic.h"
-#include "tools/error_report.h"
-#include "tools/source_trace.h"
-#include "tools/trace_view.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/error_report.h"
+#include "diagnostics/trace.h"
+#include "diagnostics/trace_view.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 // The line source's warnings and errors, then the train source's, then the
 // errors found after both were read. A warning at the very place of an
@@ -17,4 +17,4 @@ namespace sb::tool {
 std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const SourcePaths& paths,
                                            const CompileFacts& facts, bool withProfile);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <memory_resource>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 // Each allocation is a region of its own, a whole number of 2 MiB, given
 // back to the system when deallocated. Meant as the upstream of a
@@ -24,4 +24,4 @@ private:
     bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
 };
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

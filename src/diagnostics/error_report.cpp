@@ -1,4 +1,4 @@
-#include "tools/error_report.h"
+#include "diagnostics/error_report.h"
 
 #include <algorithm>
 #include <array>
@@ -10,11 +10,11 @@
 #include "compiler/train/restriction_recorder.h"
 #include "model/error_codes.h"
 #include "model/scenario_table.h"
-#include "tools/keyword_suggestions.h"
-#include "tools/row_rules.h"
-#include "tools/source_warnings.h"
+#include "diagnostics/keyword_suggestions.h"
+#include "diagnostics/row_rules.h"
+#include "diagnostics/warnings.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -919,4 +919,4 @@ CompileErrors errorDiagnostics(const TraceView& view, const CompileFacts& facts)
     return ErrorReport(view, facts).run();
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 bool isValidUtf8(std::string_view bytes);
 
@@ -18,4 +18,4 @@ std::string displayText(std::string_view bytes);
 // than an exception.
 std::string jsonLine(const nlohmann::ordered_json& value);
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -1,10 +1,10 @@
-#include "tools/diagnostics.h"
+#include "diagnostics/compile_diagnostics.h"
 
 #include <algorithm>
 
-#include "tools/source_warnings.h"
+#include "diagnostics/warnings.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -55,4 +55,4 @@ std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const Sourc
     return out;
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

@@ -10,8 +10,8 @@
 #include "builtin/line_source.h"
 #include "builtin/train_source.h"
 #include "support/test_support.h"
-#include "tool_process.h"
-#include "tools/source_compile.h"
+#include "tools/tool_process.h"
+#include "diagnostics/source_compile.h"
 
 namespace {
 
@@ -66,11 +66,11 @@ std::vector<std::string> warningsOf(const WarningCase& c) {
     sbtest::TempFolder folder;
     sbtest::writeFile(folder.file("line.txt"), c.line);
     sbtest::writeFile(folder.file("train.txt"), c.train);
-    const sb::tool::SourceCompile compile = sb::tool::compileSourceFiles(
-        folder.file("line.txt"), folder.file("train.txt"), sb::tool::ScenarioNames{"VELDRA PALV", "2638"}, c.withProfile);
+    const sb::diagnostics::SourceCompile compile = sb::diagnostics::compileSourceFiles(
+        folder.file("line.txt"), folder.file("train.txt"), sb::diagnostics::ScenarioNames{"VELDRA PALV", "2638"}, c.withProfile);
     std::vector<std::string> found;
-    for (const sb::tool::Diagnostic& d : compile.diagnostics) {
-        if (d.severity != sb::tool::Severity::Warning) continue;
+    for (const sb::diagnostics::Diagnostic& d : compile.diagnostics) {
+        if (d.severity != sb::diagnostics::Severity::Warning) continue;
         const std::size_t open = d.message.rfind(" [");
         const std::string id = d.message.substr(open + 2, d.message.size() - open - 3);
         const std::string file = d.file.substr(d.file.rfind('/') + 1);

@@ -1,11 +1,11 @@
-#include "tools/keyword_suggestions.h"
+#include "diagnostics/keyword_suggestions.h"
 
 #include <algorithm>
 #include <string>
 
 #include "compiler/common/text_match.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string_view sectionName(KeywordSection section) {
     return "the train source";
 }
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics

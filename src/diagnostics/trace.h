@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "compiler/common/read_listener.h"
-#include "tools/huge_page_memory.h"
+#include "diagnostics/huge_page_memory.h"
 
-namespace sb::tool {
+namespace sb::diagnostics {
 
 // Where a field was read: before the "[generale]" field, in the line
 // file's header or feature section, or in the train file.
@@ -221,4 +221,4 @@ private:
     int currentRow_ = -1;
 };
 
-}  // namespace sb::tool
+}  // namespace sb::diagnostics
