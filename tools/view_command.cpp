@@ -17,7 +17,7 @@
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/source_compile.h"
 #include "tools/exit_status.h"
-#include "tools/route_page.h"
+#include "tools/route_page/route_page.h"
 
 namespace sb::tool {
 

@@ -12,7 +12,7 @@
 #include "builtin/train_source.h"
 #include "support/test_support.h"
 #include "tool_process.h"
-#include "tools/route_page.h"
+#include "tools/route_page/route_page.h"
 #include "view_page.h"
 
 namespace {

@@ -1,5 +1,9 @@
 // The fixed parts of the route page: styles, glyphs, the controls and the
-// script that zooms and pans. They hold no author text.
+// script that zooms and pans, each a file beside this one embedded when the
+// tool is built. They hold no author text. The script is plain JavaScript:
+// it reads numbers only (the route-data block and the data- attributes),
+// creates elements through the DOM and sets text with textContent, so no
+// text of the author's ever becomes markup.
 #pragma once
 
 namespace sb::tool {

@@ -1,4 +1,4 @@
-#include "tools/route_page.h"
+#include "tools/route_page/route_page.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <variant>
 
-#include "tools/route_page_assets.h"
+#include "tools/route_page/assets.h"
 
 namespace sb::tool {
 

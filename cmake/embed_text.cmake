@@ -1,0 +1,22 @@
+# Writes OUT, a C++ source that defines each asset as a const char* holding
+# the bytes of its file, exactly: cmake -DOUT=... -DNAMESPACE=... 
+# -DASSETS="name=path|name=path" -P embed_text.cmake
+set(text "// Made from the files beside the route page at build time; do not edit.\n")
+string(APPEND text "namespace ${NAMESPACE} {\n\n")
+string(REPLACE "|" ";" ASSETS "${ASSETS}")
+foreach(asset IN LISTS ASSETS)
+  string(FIND "${asset}" "=" eq)
+  string(SUBSTRING "${asset}" 0 ${eq} name)
+  math(EXPR from "${eq} + 1")
+  string(SUBSTRING "${asset}" ${from} -1 path)
+  file(READ "${path}" content)
+  string(FIND "${content}" ")sb_asset\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${path} holds the raw string's closing delimiter")
+  endif()
+  string(APPEND text "extern const char* const ${name};\nconst char* const ${name} = R\"sb_asset(${content})sb_asset\";\n\n")
+endforeach()
+string(APPEND text "}  // namespace ${NAMESPACE}\n")
+file(WRITE "${OUT}.new" "${text}")
+file(COPY_FILE "${OUT}.new" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.new")
