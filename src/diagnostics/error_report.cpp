@@ -6,8 +6,10 @@
 #include <functional>
 #include <iterator>
 
+#include "compiler/common/rows.h"
 #include "compiler/line/profile.h"
 #include "compiler/train/restriction_recorder.h"
+#include "model/entry_views.h"
 #include "model/error_codes.h"
 #include "model/scenario_table.h"
 #include "diagnostics/keyword_suggestions.h"
@@ -214,7 +216,7 @@ private:
     std::int64_t lastCell() const { return model_.cellCount; }
     std::string cellsEnd() const {
         return "the cells end at " + metres(50 * static_cast<std::int64_t>(lastCell())) + " (the route length, " +
-               metres(model_.scenario[trainRouteEntry].longB) + ", and 7000 m after it)";
+               metres(trainRoute(model_).routeLength) + ", and 7000 m after it)";
     }
 
     const TracedRow* rowOf(const TracedSource& source, int index) const {
@@ -552,7 +554,7 @@ private:
                                     error::readFailure);
             }
             if (row != nullptr) {
-                const std::size_t expected = static_cast<std::size_t>(keywordInfo(row->kind).values);
+                const std::size_t expected = rowFields(row->kind).size();
                 return error(source, std::nullopt, row,
                              "the file ends inside the " + quotedToken(source.keywordText(*row)) + " row: " +
                                  std::to_string(expected) + " values expected, " + std::to_string(row->values.size()) +
@@ -604,7 +606,7 @@ private:
         }
         const std::size_t i = row->values.indexOf(f);
         const std::string name = fieldName(*row, i);
-        const std::size_t expected = static_cast<std::size_t>(keywordInfo(row->kind).values);
+        const std::size_t expected = rowFields(row->kind).size();
         const int keywordLine = source.fields[row->keyword].span.line;
         const TracedSpan& span = source.fields[f].span;
         const int previousLine = i == 0 ? keywordLine : source.fields[row->values[i - 1]].span.line;

@@ -2,30 +2,20 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "compiler/common/rows.h"
 
 namespace sb::diagnostics {
 
 namespace {
 
-// Builds a rule: R("clock hours").width(Integer).from(0).to(23).
+// Builds a rule: R().from(0).to(23).
 struct R {
     FieldRule rule;
-    constexpr explicit R(std::string_view name, std::string_view unit = {}) {
-        rule.name = name;
-        rule.unit = unit;
-    }
-    constexpr R& text() {
-        rule.text = true;
-        return *this;
-    }
-    constexpr R& width(NumberWidth width) {
-        rule.width = width;
-        return *this;
-    }
-    constexpr R& store(Storage storage) {
-        rule.storage = storage;
-        return *this;
-    }
+    constexpr explicit R(std::string_view unit = {}) { rule.unit = unit; }
     constexpr R& anyFraction() {
         rule.fractionMatters = false;
         return *this;
@@ -53,143 +43,138 @@ struct R {
     constexpr operator FieldRule() const { return rule; }
 };
 
-constexpr NumberWidth Integer = NumberWidth::Integer;
-constexpr NumberWidth Byte = NumberWidth::Byte;
-
 constexpr FieldRule routeLength[] = {
-    R("route length", "m").from(1000).to(1000000).step(50),
+    R("m").from(1000).to(1000000).step(50),
 };
 
 constexpr FieldRule kmPostOne[] = {
-    R("kilometre-post set one position", "m").position().from(0).step(50),
-    R("kilometre-post set one value", "m").from(0).step(50),
-    R("kilometre-post set one flag").from(0).to(1),
+    R("m").position().from(0).step(50),
+    R("m").from(0).step(50),
+    R().from(0).to(1),
 };
 constexpr FieldRule kmPostTwo[] = {
-    R("kilometre-post set two position", "m").position().from(0).step(50),
-    R("kilometre-post set two value", "m").from(0).step(50),
-    R("kilometre-post set two flag").from(0).to(1),
+    R("m").position().from(0).step(50),
+    R("m").from(0).step(50),
+    R().from(0).to(1),
 };
 constexpr FieldRule kmPostThree[] = {
-    R("kilometre-post set three position", "m").position().from(0).step(50),
-    R("kilometre-post set three value", "m").from(0).step(50),
-    R("kilometre-post set three flag").from(0).to(1),
+    R("m").position().from(0).step(50),
+    R("m").from(0).step(50),
+    R().from(0).to(1),
 };
 
-constexpr FieldRule backgroundOne[] = {R("background one").from(0)};
-constexpr FieldRule backgroundTwo[] = {R("background two").from(0)};
-constexpr FieldRule backgroundThree[] = {R("background three").from(0)};
+constexpr FieldRule backgroundOne[] = {R().from(0)};
+constexpr FieldRule backgroundTwo[] = {R().from(0)};
+constexpr FieldRule backgroundThree[] = {R().from(0)};
 
 constexpr FieldRule signalRepetition[] = {
-    R("signal-repetition start", "m").position().from(0).step(50),
-    R("signal-repetition end", "m").position().from(0).step(50),
+    R("m").position().from(0).step(50),
+    R("m").position().from(0).step(50),
 };
 
 constexpr FieldRule gradient[] = {
-    R("gradient position", "m").position().from(0).step(50),
-    R("gradient value", "‰").store(Storage::Gradient).anyFraction().from(-60).to(60),
+    R("m").position().from(0).step(50),
+    R("‰").anyFraction().from(-60).to(60),
 };
 
 constexpr FieldRule curve[] = {
-    R("curve start", "m").position().from(0),
-    R("curve length", "m").from(50).to(5000),
+    R("m").position().from(0),
+    R("m").from(50).to(5000),
 };
 
 constexpr FieldRule mountain[] = {
-    R("mountain-stretch start", "m").position().from(0),
-    R("mountain-stretch end", "m").position().from(0),
-    R("mountain-stretch type").store(Storage::MountainType).from(1).to(20).why("types run from 1 to 10, or 11 to 20 for the same types with markers"),
+    R("m").position().from(0),
+    R("m").position().from(0),
+    R().from(1).to(20).why("types run from 1 to 10, or 11 to 20 for the same types with markers"),
 };
 
 constexpr FieldRule speedIndicator[] = {
-    R("speed-indicator position", "m").position().from(25).step(50),
-    R("speed-indicator speed a (side s)", "km/h").from(0).to(495).step(5),
-    R("speed-indicator speed b (side s)", "km/h").from(0).to(495).step(5),
-    R("speed-indicator speed c (side s)", "km/h").from(0).to(495).step(5),
-    R("speed-indicator stripes (side s)").store(Storage::StripeCount).from(0).to(9),
-    R("speed-indicator speed a (side d)", "km/h").store(Storage::Fifth).from(0).to(495),
-    R("speed-indicator speed b (side d)", "km/h").store(Storage::Fifth).from(0).to(495),
-    R("speed-indicator speed c (side d)", "km/h").store(Storage::Fifth).from(0).to(495),
-    R("speed-indicator stripes (side d)").store(Storage::StripeCount).from(0).to(9),
+    R("m").position().from(25).step(50),
+    R("km/h").from(0).to(495).step(5),
+    R("km/h").from(0).to(495).step(5),
+    R("km/h").from(0).to(495).step(5),
+    R().from(0).to(9),
+    R("km/h").from(0).to(495),
+    R("km/h").from(0).to(495),
+    R("km/h").from(0).to(495),
+    R().from(0).to(9),
 };
 
 constexpr FieldRule board[] = {
-    R("location-board position", "m").position().from(25).step(50),
-    R("location-board label").text(),
+    R("m").position().from(25).step(50),
+    R(),
 };
 
-constexpr FieldRule brakedMass[] = {R("braked mass", "%").from(1).to(200)};
-constexpr FieldRule cars[] = {R("number of cars").from(1).to(50)};
+constexpr FieldRule brakedMass[] = {R("%").from(1).to(200)};
+constexpr FieldRule cars[] = {R().from(1).to(50)};
 
 constexpr FieldRule lineSpeed[] = {
-    R("line-speed position", "m").position().from(0).step(50),
-    R("line speed", "km/h").store(Storage::Fifth).from(5).to(300),
+    R("m").position().from(0).step(50),
+    R("km/h").from(5).to(300),
 };
 
 constexpr FieldRule adhesion[] = {
-    R("adhesion position", "m").position().from(0).step(50),
-    R("adhesion value").store(Storage::LowByte).from(1).to(255),
+    R("m").position().from(0).step(50),
+    R().from(1).to(255),
 };
 
 constexpr FieldRule clock[] = {
-    R("clock hours").width(Integer).from(0).to(23),
-    R("clock minutes").width(Integer).from(0).to(59),
-    R("clock seconds").width(Integer).from(0).to(59),
+    R().from(0).to(23),
+    R().from(0).to(59),
+    R().from(0).to(59),
 };
 
-constexpr FieldRule sand[] = {R("sand value").width(Integer).from(0)};
+constexpr FieldRule sand[] = {R().from(0)};
 
 constexpr FieldRule signal[] = {
-    R("signal position", "m").position().from(325).step(50).why("a signal closer to the origin than 325 m has fewer than four approach cells behind it"),
-    R("signal first group").from(1).to(2),
-    R("signal first code 1").from(0).to(9),
-    R("signal first code 2").from(0).to(9),
-    R("signal first code 3").from(0).to(9),
-    R("signal auxiliary code").from(0).to(9),
-    R("signal second group").from(1).to(2),
-    R("signal second code 1").from(0).to(9),
-    R("signal second code 2").from(0).to(9),
-    R("signal second code 3").from(0).to(9),
-    R("signal time value").store(Storage::SignalTime).from(0).to(255),
+    R("m").position().from(325).step(50).why("a signal closer to the origin than 325 m has fewer than four approach cells behind it"),
+    R().from(1).to(2),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(1).to(2),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(255),
 };
 
 constexpr FieldRule restriction[] = {
-    R("restriction start", "m").position().from(1501).step(50).why("a restriction starting at 1500 m or less gets no warning point and no markers"),
-    R("restriction speed", "km/h").store(Storage::Low16).from(5).to(300).step(5),
-    R("restriction length", "m").from(50).step(50),
-    R("restriction end flag").store(Storage::Low16).from(0).to(1),
-    R("restriction markers flag").from(0).to(1),
-    R("restriction extra value").store(Storage::Low16).from(0),
+    R("m").position().from(1501).step(50).why("a restriction starting at 1500 m or less gets no warning point and no markers"),
+    R("km/h").from(5).to(300).step(5),
+    R("m").from(50).step(50),
+    R().from(0).to(1),
+    R().from(0).to(1),
+    R().from(0),
 };
 
 constexpr FieldRule codePoint[] = {
-    R("code-point position", "m").position().from(75).step(50),
-    R("code value").from(0).to(32767),
+    R("m").position().from(75).step(50),
+    R().from(0).to(32767),
 };
 
 constexpr FieldRule station[] = {
-    R("station position", "m").position().from(0).step(50),
-    R("station kind").width(Byte).from(1),
-    R("station length", "m").from(100).to(1600).step(100),
-    R("station flag A").width(Byte).from(0).to(1),
-    R("station flag B").width(Byte).from(0).to(1),
-    R("station flag C").width(Byte).from(0).to(1),
-    R("station code A1").width(Integer).from(0).to(9),
-    R("station code A2").width(Integer).from(0).to(9),
-    R("station code A3").width(Byte).from(0).to(9),
-    R("station code B1").width(Integer).from(0).to(9),
-    R("station code B2").width(Integer).from(0).to(9),
-    R("station code B3").width(Integer).from(0).to(9),
-    R("station stop time", "s").width(Byte).from(0).to(255),
-    R("station hours").from(0).to(23),
-    R("station minutes").from(0).to(59),
-    R("station seconds").from(0).to(59),
-    R("station name").text(),
+    R("m").position().from(0).step(50),
+    R().from(1),
+    R("m").from(100).to(1600).step(100),
+    R().from(0).to(1),
+    R().from(0).to(1),
+    R().from(0).to(1),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R().from(0).to(9),
+    R("s").from(0).to(255),
+    R().from(0).to(23),
+    R().from(0).to(59),
+    R().from(0).to(59),
+    R(),
 };
 
-}  // namespace
-
-std::span<const FieldRule> rowRules(RowKind kind) {
+std::span<const FieldRule> sensibleRules(RowKind kind) {
     switch (kind) {
         case RowKind::routeLength: return routeLength;
         case RowKind::kmPostThree: return kmPostThree;
@@ -216,6 +201,37 @@ std::span<const FieldRule> rowRules(RowKind kind) {
         case RowKind::station: return station;
     }
     return {};
+}
+
+// Each kind's rules with the name, width and storage the compile declares.
+std::vector<std::vector<FieldRule>> completeRules() {
+    std::vector<std::vector<FieldRule>> all;
+    for (const KeywordInfo& info : keywordCatalogue()) {
+        const std::size_t kind = static_cast<std::size_t>(info.kind);
+        if (all.size() <= kind) all.resize(kind + 1);
+        const std::span<const RowField> fields = rowFields(info.kind);
+        const std::span<const FieldRule> sensible = sensibleRules(info.kind);
+        if (sensible.size() != fields.size()) {
+            throw std::logic_error("the sensible ranges of the " + std::string(info.noun) + " row do not match its fields");
+        }
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            FieldRule rule = sensible[i];
+            rule.name = fields[i].name;
+            rule.text = fields[i].text();
+            rule.width = fields[i].text() ? NumberWidth::None : fields[i].width;
+            rule.storage = fields[i].storage;
+            all[kind].push_back(rule);
+        }
+    }
+    return all;
+}
+
+}  // namespace
+
+std::span<const FieldRule> rowRules(RowKind kind) {
+    static const std::vector<std::vector<FieldRule>> all = completeRules();
+    const auto index = static_cast<std::size_t>(kind);
+    return index < all.size() ? std::span<const FieldRule>(all[index]) : std::span<const FieldRule>();
 }
 
 std::string_view widthDescription(NumberWidth width) {

@@ -13,21 +13,13 @@
 
 #include "compiler/common/keywords.h"
 #include "compiler/common/read_listener.h"
+#include "compiler/common/rows.h"
 
 namespace sb::diagnostics {
 
-// How the compile keeps a value once it is read and rounded.
-enum class Storage : unsigned char {
-    AsRead,        // kept whole
-    Gradient,      // the value plus 100 in a byte: only its low 8 bits
-    LowByte,       // only its low 8 bits
-    Low16,         // only its low 16 bits
-    Fifth,         // divided by 5 and rounded (speeds in steps of 5 km/h)
-    StripeCount,   // low 16 bits, then packed with the other side's count in 16 bits
-    MountainType,  // above 10: less 10 (and markers); then its low 8 bits
-    SignalTime,    // 1 to 100 raised to 101; its low 8 bits when the first group is 2
-};
-
+// A value's name, width and storage come from the compile's declaration
+// of its row (compiler/common/rows.h); its unit and sensible range are the
+// authors' business, and kept here.
 struct FieldRule {
     std::string_view name;  // as messages name it
     std::string_view unit;  // "m", "km/h", "‰", "%", "s" or empty

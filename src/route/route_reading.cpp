@@ -5,6 +5,7 @@
 
 #include "model/charset.h"
 #include "model/station_kinds.h"
+#include "model/entry_views.h"
 
 namespace sb::route {
 
@@ -63,32 +64,34 @@ std::vector<SeriesRun> runsOf(const std::vector<RouteCell>& cells, Value value, 
 // The row's length as its area gives it back. A centred area grows by 50 m
 // with the third flag, which the first station does not keep: its length
 // then reads 50 m longer.
-std::int32_t stationLength(const ScenarioEntry& entry) {
-    const std::int64_t area = static_cast<std::int64_t>(entry.longB) - entry.longA;
-    switch (stationKind(entry.kind).area) {
-        case StationArea::EndsPastStop: return static_cast<std::int32_t>(static_cast<std::int64_t>(entry.longC) - entry.longA);
+std::int32_t stationLength(const ConstStationEntry& station) {
+    const std::int64_t area = static_cast<std::int64_t>(station.areaEnd) - station.areaStart;
+    switch (stationKind(station.kind).area) {
+        case StationArea::EndsPastStop:
+            return static_cast<std::int32_t>(static_cast<std::int64_t>(station.position) - station.areaStart);
         case StationArea::Symmetric: return static_cast<std::int32_t>(area / 2);
-        case StationArea::Centred: return static_cast<std::int32_t>(area - (entry.byteD != 0 ? 50 : 0));
+        case StationArea::Centred: return static_cast<std::int32_t>(area - (station.flagC != 0 ? 50 : 0));
     }
     return static_cast<std::int32_t>(area);
 }
 
 StationInfo stationOf(const ScenarioEntry& entry, int index) {
-    const StationKindInfo& kind = stationKind(entry.kind);
+    const ConstStationEntry station(entry);
+    const StationKindInfo& kind = stationKind(station.kind);
     StationInfo s;
     s.entry = index;
-    s.kind = entry.kind;
+    s.kind = station.kind;
     s.kindName = kind.name;
     s.stops = kind.stopCell;
-    s.position = entry.longC;
-    s.areaStart = entry.longA;
-    s.areaEnd = entry.longB;
-    s.length = stationLength(entry);
-    s.stopTime = entry.byteC;
-    s.scheduledTime = entry.longD;
-    s.name = windows1252ToUtf8(entry.text);
-    s.flags = {entry.byteA, entry.byteE, entry.byteD};
-    s.codes = {entry.intA, entry.intB, entry.byteB, entry.intC, entry.intD, entry.intE};
+    s.position = station.position;
+    s.areaStart = station.areaStart;
+    s.areaEnd = station.areaEnd;
+    s.length = stationLength(station);
+    s.stopTime = station.stopTime;
+    s.scheduledTime = station.scheduledTime;
+    s.name = windows1252ToUtf8(station.name);
+    s.flags = {station.flagA, station.flagB, station.flagC};
+    s.codes = {station.codeA1, station.codeA2, station.codeA3, station.codeB1, station.codeB2, station.codeB3};
     return s;
 }
 
@@ -161,22 +164,22 @@ CellReading readCells(const std::vector<RouteCell>& cells) {
 TableReading readTable(const ScenarioTable& entries) {
     TableReading reading;
     GeneralValues& g = reading.general;
-    const ScenarioEntry& route = entries[trainRouteEntry];
-    const ScenarioEntry& line = entries[lineHeaderEntry];
-    const ScenarioEntry& train = entries[trainHeaderEntry];
-    g.lineName = windows1252ToUtf8(line.text);
-    g.trainNumber = windows1252ToUtf8(train.text);
-    g.brakedMassPercent = route.longA;
-    g.routeLength = route.longB;
-    g.cars = route.longC;
-    g.backgrounds = {line.longA, line.longC, line.longB};
-    g.formatMark = line.intA;
-    g.scenarioCode = line.longD;
-    g.repetitionStart = train.longA;
-    g.repetitionEnd = train.longB;
-    g.repetitionCodes = train.longC;
-    g.sand = train.intA;
-    g.clock = {train.intC, train.intD, train.intE};
+    const ConstTrainRouteEntry route(entries[trainRouteEntry]);
+    const ConstLineHeaderEntry line(entries[lineHeaderEntry]);
+    const ConstTrainHeaderEntry train(entries[trainHeaderEntry]);
+    g.lineName = windows1252ToUtf8(line.lineName);
+    g.trainNumber = windows1252ToUtf8(train.trainNumber);
+    g.brakedMassPercent = route.brakedMass;
+    g.routeLength = route.routeLength;
+    g.cars = route.cars;
+    g.backgrounds = {line.backgroundOne, line.backgroundTwo, line.backgroundThree};
+    g.formatMark = line.formatMark;
+    g.scenarioCode = line.scenarioCode;
+    g.repetitionStart = train.repetitionStart;
+    g.repetitionEnd = train.repetitionEnd;
+    g.repetitionCodes = train.repetitionCodes;
+    g.sand = train.sand;
+    g.clock = {train.clockHours, train.clockMinutes, train.clockSeconds};
 
     for (int i = firstStationEntry; i <= firstBoardEntry; ++i) {
         const ScenarioEntry& entry = entries[static_cast<std::size_t>(i)];
@@ -190,9 +193,9 @@ TableReading readTable(const ScenarioTable& entries) {
         reading.boardLabels.push_back(BoardLabel{i, windows1252ToUtf8(entry.text)});
     }
     for (int i = kmPostEntryThree; i <= kmPostEntryOne; ++i) {
-        const ScenarioEntry& entry = entries[static_cast<std::size_t>(i)];
-        if (entry.longA == 0 && entry.longB == 0 && entry.longC == 0) continue;
-        reading.kmPosts.push_back(KmPostSet{i, entry.longA, entry.longB, entry.longC});
+        const ConstKmPostEntry posts(entries[static_cast<std::size_t>(i)]);
+        if (posts.position == 0 && posts.value == 0 && posts.flag == 0) continue;
+        reading.kmPosts.push_back(KmPostSet{i, posts.position, posts.value, posts.flag});
     }
     return reading;
 }

@@ -1,6 +1,7 @@
 // The keywords of both source formats as one table: which substrings a
-// keyword field must hold, whether letter case counts, the form the
-// built-in files write and how many values the row reads. The passes test
+// keyword field must hold, whether letter case counts and the form the
+// built-in files write. The values each row reads are declared in
+// compiler/common/rows.h. The passes test
 // keyword fields through this table in their own order; diagnostics and the
 // authors' reference read the same table.
 #pragma once
@@ -53,7 +54,6 @@ struct KeywordInfo {
     // The forms the built-in files write (a curve row's digit varies, the
     // signal-repetition row names 4 or 9 codes).
     std::span<const std::string_view> writtenAs;
-    int values;             // value fields the row reads
     std::string_view noun;  // what the row describes, for messages
 };
 

@@ -1,25 +1,51 @@
-// Rows whose values are all 32-bit numbers, read in one go: each row struct
-// names its fields in file order, so readers and messages share the names.
+// Reading a row through its declaration (compiler/common/rows.h): each
+// value in the width its field declares, so a row's shape is written once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 #include "compiler/common/field_reader.h"
+#include "compiler/common/rows.h"
 
 namespace sb {
 
-template <typename Row>
-struct LongField {
-    std::string_view name;
-    std::int32_t Row::*member;
-};
+// Field Index of the row declared by Fields, read in its declared width:
+// std::int32_t, std::int16_t, std::uint8_t or, for a text, std::string.
+template <const auto& Fields, auto Index>
+auto readField(FieldReader& reader) {
+    constexpr RowField field = Fields[static_cast<std::size_t>(Index)];
+    if constexpr (field.width == NumberWidth::Long) {
+        return reader.readLong();
+    } else if constexpr (field.width == NumberWidth::Integer) {
+        return reader.readInteger();
+    } else if constexpr (field.width == NumberWidth::Byte) {
+        return reader.readByte();
+    } else {
+        return reader.readText();
+    }
+}
 
-// Reads every field of the row in order; a failure leaves the row unused.
+template <std::size_t N>
+constexpr bool allLong(const RowField (&fields)[N]) {
+    for (const RowField& field : fields) {
+        if (field.width != NumberWidth::Long) return false;
+    }
+    return true;
+}
+
+// Rows whose values are all 32-bit numbers, read in one go into a struct:
+// members names where each declared field goes, in file order.
 template <typename Row, std::size_t N>
-Row readLongRow(FieldReader& reader, const LongField<Row> (&fields)[N]) {
+using RowMembers = std::int32_t Row::* const[N];
+
+template <const auto& Fields, typename Row, std::size_t N>
+Row readLongRow(FieldReader& reader, const RowMembers<Row, N>& members) {
+    static_assert(std::size(Fields) == N, "a member for every declared field");
+    static_assert(allLong(Fields), "every field a 32-bit number");
     Row row{};
-    for (const LongField<Row>& field : fields) row.*field.member = reader.readLong();
+    for (std::int32_t Row::*member : members) row.*member = reader.readLong();
     return row;
 }
 

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "compiler/finish/scenario_codes.h"
+#include "model/entry_views.h"
 
 namespace sb {
 
@@ -155,15 +156,15 @@ void finishingWalk(RouteModel& model, ReadListener* listener) {
 }
 
 std::string placeFormatMarks(RouteModel& model) {
-    ScenarioEntry& line = model.scenario[lineHeaderEntry];
+    const LineHeaderEntry line = lineHeader(model);
     // Cell 1 exists whenever a route length of -6925 m or more was read; a
     // compile that never sized the cells writes its marks into the table only.
     const bool hasCellOne = hasCell(model, 1);
-    if (line.intA != 0 || (hasCellOne && cellAt(model, 1).value1 != 0)) return "1250";
-    line.intA = tableFormatMark;
+    if (line.formatMark != 0 || (hasCellOne && cellAt(model, 1).value1 != 0)) return "1250";
+    line.formatMark = tableFormatMark;
     if (hasCellOne) cellAt(model, 1).value1 = cellFormatMark;
-    if (line.longD != 0 || (hasCellOne && cellAt(model, 1).value2 != 0)) return "1251";
-    line.longD = weightedScenarioCode(model);
+    if (line.scenarioCode != 0 || (hasCellOne && cellAt(model, 1).value2 != 0)) return "1251";
+    line.scenarioCode = weightedScenarioCode(model);
     const std::int16_t og = unweightedScenarioCode(model);
     if (hasCellOne) cellAt(model, 1).value2 = og;
     return "";

@@ -1,5 +1,7 @@
 #include "compiler/line/km_posts.h"
 
+#include "model/entry_views.h"
+
 namespace sb {
 
 namespace {
@@ -10,12 +12,16 @@ struct KmPostSet {
     std::int32_t c = 0;
 };
 
-KmPostSet load(const ScenarioEntry& e) { return {e.longA, e.longB, e.longC}; }
+KmPostSet load(const ScenarioEntry& e) {
+    const ConstKmPostEntry posts(e);
+    return {posts.position, posts.value, posts.flag};
+}
 
 void store(ScenarioEntry& e, const KmPostSet& s) {
-    e.longA = s.a;
-    e.longB = s.b;
-    e.longC = s.c;
+    const KmPostEntry posts(e);
+    posts.position = s.a;
+    posts.value = s.b;
+    posts.flag = s.c;
 }
 
 }  // namespace
@@ -65,8 +71,8 @@ void orderKilometrePosts(RouteModel& model) {
     store(model.scenario[kmPostEntryTwo], second);
     store(model.scenario[kmPostEntryOne], third);
     for (int entry = kmPostEntryThree; entry <= kmPostEntryOne; ++entry) {
-        ScenarioEntry& e = model.scenario[entry];
-        if (e.longC == 1) e.longB = addLong(e.longB, 100);
+        const KmPostEntry posts(model.scenario[entry]);
+        if (posts.flag == 1) posts.value = addLong(posts.value, 100);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "compiler/common/text_match.h"
 #include "compiler/line/km_posts.h"
 #include "compiler/line/line_recorders.h"
+#include "model/entry_views.h"
 
 namespace sb {
 
@@ -55,31 +56,34 @@ private:
             const std::string& field = *keyword;
 
             if (starts(RowKind::routeLength, field)) {
-                const std::int32_t length = reader_.readLong();
-                model_.scenario[trainRouteEntry].longB = length;
+                const std::int32_t length = readField<rows::routeLength, 0>(reader_);
+                trainRoute(model_).routeLength = length;
                 if (length > maxRouteLength) return abandon(error::routeTooLong);
                 allocateCells(model_, length);
             }
-            if (starts(RowKind::kmPostThree, field)) readKmPostSet(kmPostEntryThree);
-            if (starts(RowKind::kmPostTwo, field)) readKmPostSet(kmPostEntryTwo);
-            if (starts(RowKind::kmPostOne, field)) readKmPostSet(kmPostEntryOne);
-            if (starts(RowKind::backgroundOne, field)) model_.scenario[lineHeaderEntry].longA = reader_.readLong();
-            if (starts(RowKind::backgroundTwo, field)) model_.scenario[lineHeaderEntry].longC = reader_.readLong();
-            if (starts(RowKind::backgroundThree, field)) model_.scenario[lineHeaderEntry].longB = reader_.readLong();
+            if (starts(RowKind::kmPostThree, field)) readKmPostSet<rows::kmPostThree>(kmPostEntryThree);
+            if (starts(RowKind::kmPostTwo, field)) readKmPostSet<rows::kmPostTwo>(kmPostEntryTwo);
+            if (starts(RowKind::kmPostOne, field)) readKmPostSet<rows::kmPostOne>(kmPostEntryOne);
+            const LineHeaderEntry line = lineHeader(model_);
+            if (starts(RowKind::backgroundOne, field)) line.backgroundOne = readField<rows::backgroundOne, 0>(reader_);
+            if (starts(RowKind::backgroundTwo, field)) line.backgroundTwo = readField<rows::backgroundTwo, 0>(reader_);
+            if (starts(RowKind::backgroundThree, field)) {
+                line.backgroundThree = readField<rows::backgroundThree, 0>(reader_);
+            }
             if (starts(RowKind::signalRepetition, field)) {
-                ScenarioEntry& train = model_.scenario[trainHeaderEntry];
-                train.longA = reader_.readLong();
-                train.longB = reader_.readLong();
-                if (train.longA % 50 != 0) return abandon(error::repetitionStartNotMultiple);
-                if (train.longB % 50 != 0) return abandon(error::repetitionEndNotMultiple);
+                const TrainHeaderEntry train = trainHeader(model_);
+                train.repetitionStart = readField<rows::signalRepetition, 0>(reader_);
+                train.repetitionEnd = readField<rows::signalRepetition, 1>(reader_);
+                if (train.repetitionStart % 50 != 0) return abandon(error::repetitionStartNotMultiple);
+                if (train.repetitionEnd % 50 != 0) return abandon(error::repetitionEndNotMultiple);
                 if (contains(field, "4")) {
-                    train.longC = 4;
+                    train.repetitionCodes = 4;
                 } else if (contains(field, "9")) {
-                    train.longC = 9;
+                    train.repetitionCodes = 9;
                 } else {
                     return abandon(error::repetitionCodesMissing);
                 }
-                if (train.longB == 0) train.longC = 0;
+                if (train.repetitionEnd == 0) train.repetitionCodes = 0;
             }
             if (endsHeader(field)) {
                 reader_.headerEnds();
@@ -102,11 +106,12 @@ private:
         return first == std::string::npos || field[first] != '-';
     }
 
+    template <const auto& Fields>
     void readKmPostSet(int entry) {
-        ScenarioEntry& e = model_.scenario[static_cast<std::size_t>(entry)];
-        e.longA = reader_.readLong();
-        e.longB = reader_.readLong();
-        e.longC = reader_.readLong();
+        const KmPostEntry posts(model_.scenario[static_cast<std::size_t>(entry)]);
+        posts.position = readField<Fields, 0>(reader_);
+        posts.value = readField<Fields, 1>(reader_);
+        posts.flag = readField<Fields, 2>(reader_);
     }
 
     LinePassEnd outsideCells(std::int32_t position) {
@@ -121,14 +126,14 @@ private:
         while (const std::optional<std::string> keyword = nextKeyword(reader_, DashSkipping::Section)) {
             const std::string& field = *keyword;
             if (starts(RowKind::gradient, field)) {
-                const std::int32_t position = reader_.readLong();
-                const std::int32_t gradient = reader_.readLong();
+                const std::int32_t position = readField<rows::gradient, 0>(reader_);
+                const std::int32_t gradient = readField<rows::gradient, 1>(reader_);
                 if (!fitsCells(model_, position)) return outsideCells(position);
                 recordGradient(model_, cursors_, position, gradient);
             }
             if (model_.withProfile && starts(RowKind::curve, field)) {
-                const std::int32_t start = reader_.readLong();
-                const std::int32_t length = reader_.readLong();
+                const std::int32_t start = readField<rows::curve, 0>(reader_);
+                const std::int32_t length = readField<rows::curve, 1>(reader_);
                 if (!fitsCells(model_, start)) return outsideCells(start);
                 const auto turnRate = curveTurnRate(field);
                 if (!turnRate) return abandon(error::badCurve);
@@ -137,12 +142,12 @@ private:
                 }
             }
             if (starts(RowKind::mountain, field)) {
-                const MountainRow row = readLongRow(reader_, mountainFields);
+                const MountainRow row = readLongRow<rows::mountain>(reader_, mountainMembers);
                 if (!fitsCells(model_, row.start)) return outsideCells(row.start);
                 recordMountainStretch(model_, row);
             }
             if (starts(RowKind::speedIndicator, field)) {
-                const SpeedIndicatorRow row = readLongRow(reader_, speedIndicatorFields);
+                const SpeedIndicatorRow row = readLongRow<rows::speedIndicator>(reader_, speedIndicatorMembers);
                 if (!fitsCells(model_, row.position)) return outsideCells(row.position);
                 if (!recordSpeedIndicator(model_, row)) {
                     return taken(pointCell(row.position), CellFeature::SpeedIndicator, error::indicatorCellTaken,
@@ -151,8 +156,8 @@ private:
                 claimed(pointCell(row.position), CellFeature::SpeedIndicator);
             }
             if (starts(RowKind::board, field)) {
-                const std::int32_t position = reader_.readLong();
-                const std::string label = reader_.readText();
+                const std::int32_t position = readField<rows::board, 0>(reader_);
+                const std::string label = readField<rows::board, 1>(reader_);
                 if (!fitsCells(model_, position)) return outsideCells(position);
                 if (!recordBoard(model_, position, label)) {
                     return taken(pointCell(position), CellFeature::Board, error::boardCellTaken, position);

@@ -23,12 +23,11 @@ struct SpeedIndicatorRow {
     std::int32_t rightStripes;  // only its low 16 bits count
 };
 
-inline constexpr LongField<SpeedIndicatorRow> speedIndicatorFields[] = {
-    {"position", &SpeedIndicatorRow::position},       {"left speed a", &SpeedIndicatorRow::leftSpeedA},
-    {"left speed b", &SpeedIndicatorRow::leftSpeedB},   {"left speed c", &SpeedIndicatorRow::leftSpeedC},
-    {"left stripes", &SpeedIndicatorRow::leftStripes},  {"right speed a", &SpeedIndicatorRow::rightSpeedA},
-    {"right speed b", &SpeedIndicatorRow::rightSpeedB}, {"right speed c", &SpeedIndicatorRow::rightSpeedC},
-    {"right stripes", &SpeedIndicatorRow::rightStripes},
+// Where each field of rows::speedIndicator goes (side s is the left, side d the right).
+inline constexpr RowMembers<SpeedIndicatorRow, 9> speedIndicatorMembers = {
+    &SpeedIndicatorRow::position,    &SpeedIndicatorRow::leftSpeedA,  &SpeedIndicatorRow::leftSpeedB,
+    &SpeedIndicatorRow::leftSpeedC,  &SpeedIndicatorRow::leftStripes, &SpeedIndicatorRow::rightSpeedA,
+    &SpeedIndicatorRow::rightSpeedB, &SpeedIndicatorRow::rightSpeedC, &SpeedIndicatorRow::rightStripes,
 };
 
 struct MountainRow {
@@ -37,8 +36,8 @@ struct MountainRow {
     std::int32_t type;  // above 10: type - 10, with a filler on every fourth cell
 };
 
-inline constexpr LongField<MountainRow> mountainFields[] = {
-    {"start", &MountainRow::start}, {"end", &MountainRow::end}, {"type", &MountainRow::type}};
+inline constexpr RowMembers<MountainRow, 3> mountainMembers = {&MountainRow::start, &MountainRow::end,
+                                                                &MountainRow::type};
 
 // Speed indicator; false when its cell is taken (the caller abandons the
 // line file with errorCode 21).

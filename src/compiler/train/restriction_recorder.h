@@ -17,10 +17,10 @@ struct RestrictionRow {
     std::int32_t pointValue;    // copied into the points when not 0
 };
 
-inline constexpr LongField<RestrictionRow> restrictionFields[] = {
-    {"start", &RestrictionRow::start},         {"speed", &RestrictionRow::speed},
-    {"length", &RestrictionRow::length},       {"point flag", &RestrictionRow::pointFlag},
-    {"approach markers", &RestrictionRow::markApproach}, {"point value", &RestrictionRow::pointValue},
+// Where each field of rows::restriction goes.
+inline constexpr RowMembers<RestrictionRow, 6> restrictionMembers = {
+    &RestrictionRow::start,     &RestrictionRow::speed,        &RestrictionRow::length,
+    &RestrictionRow::pointFlag, &RestrictionRow::markApproach, &RestrictionRow::pointValue,
 };
 
 // Restrictions starting beyond this metre get a warning point (and markers).

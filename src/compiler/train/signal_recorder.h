@@ -25,18 +25,11 @@ struct SignalRow {
     std::int32_t timeValue;  // 0, or 101 to 255; 1 to 100 count as 101
 };
 
-inline constexpr LongField<SignalRow> signalFields[] = {
-    {"position", &SignalRow::position},
-    {"first group", &SignalRow::firstGroup},
-    {"first code 1", &SignalRow::firstCode1},
-    {"first code 2", &SignalRow::firstCode2},
-    {"first code 3", &SignalRow::firstCode3},
-    {"auxiliary code", &SignalRow::auxiliaryCode},
-    {"second group", &SignalRow::secondGroup},
-    {"second code 1", &SignalRow::secondCode1},
-    {"second code 2", &SignalRow::secondCode2},
-    {"second code 3", &SignalRow::secondCode3},
-    {"time value", &SignalRow::timeValue},
+// Where each field of rows::signal goes.
+inline constexpr RowMembers<SignalRow, 11> signalMembers = {
+    &SignalRow::position,    &SignalRow::firstGroup,  &SignalRow::firstCode1,    &SignalRow::firstCode2,
+    &SignalRow::firstCode3,  &SignalRow::auxiliaryCode, &SignalRow::secondGroup, &SignalRow::secondCode1,
+    &SignalRow::secondCode2, &SignalRow::secondCode3, &SignalRow::timeValue,
 };
 
 // Marks the signal's cell with its packed codes and the approach marks of

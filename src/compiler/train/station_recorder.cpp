@@ -1,5 +1,6 @@
 #include "compiler/train/station_recorder.h"
 
+#include "compiler/common/row_fields.h"
 #include "model/station_kinds.h"
 
 namespace sb {
@@ -18,63 +19,66 @@ bool stationFitsCells(const RouteModel& model, std::int32_t position) {
 
 }  // namespace
 
-void setStationArea(ScenarioEntry& entry, const StationKindInfo& kind, std::int32_t position, std::int32_t length) {
+void setStationArea(const StationEntry& station, const StationKindInfo& kind, std::int32_t position,
+                    std::int32_t length) {
     switch (kind.area) {
         case StationArea::EndsPastStop:
-            entry.longA = subLong(position, length);
-            entry.longB = addLong(position, 150);
+            station.areaStart = subLong(position, length);
+            station.areaEnd = addLong(position, 150);
             break;
         case StationArea::Symmetric:
-            entry.longA = subLong(position, length);
-            entry.longB = addLong(position, length);
+            station.areaStart = subLong(position, length);
+            station.areaEnd = addLong(position, length);
             break;
         case StationArea::Centred:
-            entry.longA = toLong(position - length / 2.0);
-            entry.longB = toLong(position + length / 2.0);
-            if (entry.byteD != 0) entry.longB = addLong(entry.longB, 50);
+            station.areaStart = toLong(position - length / 2.0);
+            station.areaEnd = toLong(position + length / 2.0);
+            if (station.flagC != 0) station.areaEnd = addLong(station.areaEnd, 50);
             break;
     }
 }
 
 RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& stationCount) {
+    using F = rows::StationField;
     const std::int32_t k = stationCount;
     ScenarioEntry& entry = entryAt(model, k);
-    const std::int32_t position = reader.readLong();
-    entry.longC = position;
+    const StationEntry station(entry);
+    const std::int32_t position = readField<rows::station, F::position>(reader);
+    station.position = position;
     if (!stationFitsCells(model, position)) return stop(PassFlow::Completion, error::beyondCells, position);
     if (position % 50 != 0) return stop(PassFlow::Abandon, error::stationNotMultiple, position);
-    entry.kind = reader.readByte();
-    const std::int32_t length = reader.readLong();
+    station.kind = readField<rows::station, F::kind>(reader);
+    const std::int32_t length = readField<rows::station, F::length>(reader);
     if (length % 100 != 0) return stop(PassFlow::Abandon, error::stationLengthNotMultiple, position);
-    entry.byteA = reader.readByte();  // flag A
-    entry.byteE = reader.readByte();  // flag B
-    entry.byteD = reader.readByte();  // flag C: the area ends 50 m further
-    entry.intA = reader.readInteger();
-    entry.intB = reader.readInteger();
-    entry.byteB = reader.readByte();
-    entry.intC = reader.readInteger();
-    entry.intD = reader.readInteger();
-    entry.intE = reader.readInteger();
-    entry.byteC = reader.readByte();  // stop time in seconds
-    const std::int32_t hours = reader.readLong();
-    const std::int32_t minutes = reader.readLong();
-    const std::int32_t seconds = reader.readLong();
-    entry.longD = addLong(mulLong(addLong(mulLong(hours, 60), minutes), 60), seconds);
-    setEntryText(entry, reader.readText());
+    station.flagA = readField<rows::station, F::flagA>(reader);
+    station.flagB = readField<rows::station, F::flagB>(reader);
+    station.flagC = readField<rows::station, F::flagC>(reader);
+    station.codeA1 = readField<rows::station, F::codeA1>(reader);
+    station.codeA2 = readField<rows::station, F::codeA2>(reader);
+    station.codeA3 = readField<rows::station, F::codeA3>(reader);
+    station.codeB1 = readField<rows::station, F::codeB1>(reader);
+    station.codeB2 = readField<rows::station, F::codeB2>(reader);
+    station.codeB3 = readField<rows::station, F::codeB3>(reader);
+    station.stopTime = readField<rows::station, F::stopTime>(reader);
+    const std::int32_t hours = readField<rows::station, F::hours>(reader);
+    const std::int32_t minutes = readField<rows::station, F::minutes>(reader);
+    const std::int32_t seconds = readField<rows::station, F::seconds>(reader);
+    station.scheduledTime = addLong(mulLong(addLong(mulLong(hours, 60), minutes), 60), seconds);
+    setEntryText(entry, readField<rows::station, F::name>(reader));
 
-    const StationKindInfo& kind = stationKind(entry.kind);
-    setStationArea(entry, kind, position, length);
-    reader.tell([&](ReadListener& l) { l.stationArea(entry.longA, entry.longB); });
+    const StationKindInfo& kind = stationKind(station.kind);
+    setStationArea(station, kind, position, length);
+    reader.tell([&](ReadListener& l) { l.stationArea(station.areaStart, station.areaEnd); });
     // Flag C only counts for centred areas; flag B only for long stations,
     // and neither for the first station (after its area is fixed).
-    if (kind.area != StationArea::Centred) entry.byteD = 0;
-    if (length < 600) entry.byteE = 0;
+    if (kind.area != StationArea::Centred) station.flagC = 0;
+    if (length < 600) station.flagB = 0;
     if (k == 1) {
-        entry.byteD = 0;
-        entry.byteE = 0;
+        station.flagC = 0;
+        station.flagB = 0;
     }
 
-    const std::int64_t s = stopCell(entry.longB);
+    const std::int64_t s = stopCell(station.areaEnd);
     if (kind.stopCell) {
         // A stop cell beyond the cells is out of range like any other feature.
         if (s > model.cellCount) return stop(PassFlow::Completion, error::beyondCells, position);
@@ -93,7 +97,7 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
         stopCellRef.kind = cellkind::stationStop;
         stopCellRef.value1 = toInteger(static_cast<std::int64_t>(k));
     }
-    if (k > 1 && subLong(entry.longA, 350) < entryAt(model, k - 1).longB) {
+    if (k > 1 && subLong(station.areaStart, 350) < StationEntry(entryAt(model, k - 1)).areaEnd) {
         return stop(PassFlow::Abandon, error::stationsTooClose, position);
     }
     stationCount = addLong(stationCount, 1);

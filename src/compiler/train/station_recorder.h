@@ -6,15 +6,17 @@
 
 #include "compiler/common/field_reader.h"
 #include "compiler/train/row_verdict.h"
+#include "model/entry_views.h"
 #include "model/route_model.h"
 #include "model/station_kinds.h"
 
 namespace sb {
 
 // The station area from the position and the length, as the kind decides
-// (flag C, already in byteD, adds 50 m to centred areas), written into the
-// entry's longA (start) and longB (end) in that order.
-void setStationArea(ScenarioEntry& entry, const StationKindInfo& kind, std::int32_t position, std::int32_t length);
+// (flag C, already read, adds 50 m to centred areas), written into the
+// area's start and then its end.
+void setStationArea(const StationEntry& station, const StationKindInfo& kind, std::int32_t position,
+                    std::int32_t length);
 
 // Reads the row's seventeen fields (the keyword already read) in stages, so
 // that a rejected row stops reading where the checks say, and each value is

@@ -7,6 +7,7 @@
 #include "compiler/train/restriction_recorder.h"
 #include "compiler/train/signal_recorder.h"
 #include "compiler/train/station_recorder.h"
+#include "model/entry_views.h"
 
 namespace sb {
 
@@ -18,12 +19,8 @@ struct PositionValueRow {
     std::int32_t value;
 };
 
-inline constexpr LongField<PositionValueRow> lineSpeedFields[] = {{"position", &PositionValueRow::position},
-                                                                  {"speed", &PositionValueRow::value}};
-inline constexpr LongField<PositionValueRow> adhesionFields[] = {{"position", &PositionValueRow::position},
-                                                                 {"adhesion", &PositionValueRow::value}};
-inline constexpr LongField<PositionValueRow> codePointFields[] = {{"position", &PositionValueRow::position},
-                                                                  {"code value", &PositionValueRow::value}};
+inline constexpr RowMembers<PositionValueRow, 2> positionValueMembers = {&PositionValueRow::position,
+                                                                        &PositionValueRow::value};
 
 class TrainPass {
 public:
@@ -81,9 +78,9 @@ private:
     // Every test runs on the field, in this order; each that matches reads its row.
     PassFlow interpret(const std::string& field) {
         if (starts(RowKind::brakedMass, field)) {
-            model_.scenario[trainRouteEntry].longA = reader_.readLong();
+            trainRoute(model_).brakedMass = readField<rows::brakedMass, 0>(reader_);
         }
-        if (starts(RowKind::cars, field)) model_.scenario[trainRouteEntry].longC = reader_.readLong();
+        if (starts(RowKind::cars, field)) trainRoute(model_).cars = readField<rows::cars, 0>(reader_);
         if (starts(RowKind::lineSpeed, field)) {
             if (const PassFlow f = lineSpeedRow(); f != PassFlow::Continue) return f;
         }
@@ -91,12 +88,12 @@ private:
             if (const PassFlow f = adhesionRow(); f != PassFlow::Continue) return f;
         }
         if (starts(RowKind::clock, field)) {
-            ScenarioEntry& train = model_.scenario[trainHeaderEntry];
-            train.intC = reader_.readInteger();
-            train.intD = reader_.readInteger();
-            train.intE = reader_.readInteger();
+            const TrainHeaderEntry train = trainHeader(model_);
+            train.clockHours = readField<rows::clock, 0>(reader_);
+            train.clockMinutes = readField<rows::clock, 1>(reader_);
+            train.clockSeconds = readField<rows::clock, 2>(reader_);
         }
-        if (starts(RowKind::sand, field)) model_.scenario[trainHeaderEntry].intA = reader_.readInteger();
+        if (starts(RowKind::sand, field)) trainHeader(model_).sand = readField<rows::sand, 0>(reader_);
         if (starts(RowKind::signal, field)) {
             if (const PassFlow f = signalRow(); f != PassFlow::Continue) return f;
         }
@@ -159,7 +156,7 @@ private:
     }
 
     PassFlow lineSpeedRow() {
-        const PositionValueRow row = readLongRow(reader_, lineSpeedFields);
+        const PositionValueRow row = readLongRow<rows::lineSpeed>(reader_, positionValueMembers);
         if (!fitsCells(model_, row.position)) return outsideCells(row.position);
         const std::int32_t n = toLong(row.position / 50.0);
         // Rows never write the last cell; the completion may.
@@ -169,7 +166,7 @@ private:
     }
 
     PassFlow adhesionRow() {
-        const PositionValueRow row = readLongRow(reader_, adhesionFields);
+        const PositionValueRow row = readLongRow<rows::adhesion>(reader_, positionValueMembers);
         if (!fitsCells(model_, row.position)) return outsideCells(row.position);
         const std::int32_t n = toLong(row.position / 50.0);
         if (n > 0) fillSteps(model_, adhesionCursor_, n, model_.cellCount, adhesionWriter());
@@ -178,7 +175,7 @@ private:
     }
 
     PassFlow signalRow() {
-        const SignalRow row = readLongRow(reader_, signalFields);
+        const SignalRow row = readLongRow<rows::signal>(reader_, signalMembers);
         if (!fitsCells(model_, row.position) || !hasCell(model_, pointCell(row.position))) {
             return outsideCells(row.position);
         }
@@ -196,7 +193,7 @@ private:
     }
 
     PassFlow restrictionRow() {
-        const RestrictionRow row = readLongRow(reader_, restrictionFields);
+        const RestrictionRow row = readLongRow<rows::restriction>(reader_, restrictionMembers);
         if (!fitsCells(model_, row.start) || !restrictionCellsExist(model_, row.start, row.length)) {
             return outsideCells(row.start);
         }
@@ -212,7 +209,7 @@ private:
     }
 
     PassFlow codePointRow() {
-        const PositionValueRow row = readLongRow(reader_, codePointFields);
+        const PositionValueRow row = readLongRow<rows::codePoint>(reader_, positionValueMembers);
         const std::int64_t i = codeCell(row.position);
         if (!fitsCells(model_, row.position) || !hasCell(model_, i)) return outsideCells(row.position);
         RouteCell& cell = cellAt(model_, i);
@@ -237,8 +234,8 @@ private:
         fillSteps(model_, speedCursor_, until, model_.cellCount, lineSpeedWriter());
         fillSteps(model_, adhesionCursor_, until, model_.cellCount, adhesionWriter());
         for (int entry = kmPostEntryThree; entry <= kmPostEntryOne; ++entry) {
-            const ScenarioEntry& e = model_.scenario[static_cast<std::size_t>(entry)];
-            if (e.longA % 50 != 0 || e.longB % 50 != 0) {
+            const ConstKmPostEntry posts(model_.scenario[static_cast<std::size_t>(entry)]);
+            if (posts.position % 50 != 0 || posts.value % 50 != 0) {
                 model_.errorCode = error::kmPostNotMultiple;
                 model_.errorOrigin = ErrorOrigin{};
                 reader_.errorRecorded(error::kmPostNotMultiple, std::nullopt);

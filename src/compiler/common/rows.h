@@ -1,0 +1,133 @@
+// Every source row declared once: per row kind, its value fields in file
+// order with the name messages give them, the width the reader reads them
+// in and how the compile keeps them. The passes read their rows through
+// these declarations, the keyword table counts a row's values from them
+// and the diagnostics name fields by them.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "compiler/common/keywords.h"
+#include "compiler/common/read_listener.h"
+
+namespace sb {
+
+// How the compile keeps a value once it is read and rounded.
+enum class Storage : unsigned char {
+    AsRead,        // kept whole
+    Gradient,      // the value plus 100 in a byte: only its low 8 bits
+    LowByte,       // only its low 8 bits
+    Low16,         // only its low 16 bits
+    Fifth,         // divided by 5 and rounded (speeds in steps of 5 km/h)
+    StripeCount,   // low 16 bits, then packed with the other side's count in 16 bits
+    MountainType,  // above 10: less 10 (and markers); then its low 8 bits
+    SignalTime,    // 1 to 100 raised to 101; its low 8 bits when the first group is 2
+};
+
+struct RowField {
+    std::string_view name;                // as messages name it
+    NumberWidth width = NumberWidth::Long;  // None: a text field
+    Storage storage = Storage::AsRead;
+    constexpr bool text() const { return width == NumberWidth::None; }
+};
+
+namespace rows {
+
+constexpr NumberWidth Long = NumberWidth::Long;
+constexpr NumberWidth Integer = NumberWidth::Integer;
+constexpr NumberWidth Byte = NumberWidth::Byte;
+constexpr NumberWidth Text = NumberWidth::None;
+
+inline constexpr RowField routeLength[] = {{"route length"}};
+inline constexpr RowField kmPostThree[] = {{"kilometre-post set three position"},
+                                           {"kilometre-post set three value"},
+                                           {"kilometre-post set three flag"}};
+inline constexpr RowField kmPostTwo[] = {{"kilometre-post set two position"},
+                                         {"kilometre-post set two value"},
+                                         {"kilometre-post set two flag"}};
+inline constexpr RowField kmPostOne[] = {{"kilometre-post set one position"},
+                                         {"kilometre-post set one value"},
+                                         {"kilometre-post set one flag"}};
+inline constexpr RowField backgroundOne[] = {{"background one"}};
+inline constexpr RowField backgroundTwo[] = {{"background two"}};
+inline constexpr RowField backgroundThree[] = {{"background three"}};
+inline constexpr RowField signalRepetition[] = {{"signal-repetition start"}, {"signal-repetition end"}};
+inline constexpr RowField gradient[] = {{"gradient position"}, {"gradient value", Long, Storage::Gradient}};
+inline constexpr RowField curve[] = {{"curve start"}, {"curve length"}};
+inline constexpr RowField mountain[] = {
+    {"mountain-stretch start"}, {"mountain-stretch end"}, {"mountain-stretch type", Long, Storage::MountainType}};
+inline constexpr RowField speedIndicator[] = {
+    {"speed-indicator position"},
+    {"speed-indicator speed a (side s)"},
+    {"speed-indicator speed b (side s)"},
+    {"speed-indicator speed c (side s)"},
+    {"speed-indicator stripes (side s)", Long, Storage::StripeCount},
+    {"speed-indicator speed a (side d)", Long, Storage::Fifth},
+    {"speed-indicator speed b (side d)", Long, Storage::Fifth},
+    {"speed-indicator speed c (side d)", Long, Storage::Fifth},
+    {"speed-indicator stripes (side d)", Long, Storage::StripeCount},
+};
+inline constexpr RowField board[] = {{"location-board position"}, {"location-board label", Text}};
+inline constexpr RowField brakedMass[] = {{"braked mass"}};
+inline constexpr RowField cars[] = {{"number of cars"}};
+inline constexpr RowField lineSpeed[] = {{"line-speed position"}, {"line speed", Long, Storage::Fifth}};
+inline constexpr RowField adhesion[] = {{"adhesion position"}, {"adhesion value", Long, Storage::LowByte}};
+inline constexpr RowField clock[] = {{"clock hours", Integer}, {"clock minutes", Integer}, {"clock seconds", Integer}};
+inline constexpr RowField sand[] = {{"sand value", Integer}};
+inline constexpr RowField signal[] = {
+    {"signal position"},
+    {"signal first group"},
+    {"signal first code 1"},
+    {"signal first code 2"},
+    {"signal first code 3"},
+    {"signal auxiliary code"},
+    {"signal second group"},
+    {"signal second code 1"},
+    {"signal second code 2"},
+    {"signal second code 3"},
+    {"signal time value", Long, Storage::SignalTime},
+};
+inline constexpr RowField restriction[] = {
+    {"restriction start"},
+    {"restriction speed", Long, Storage::Low16},
+    {"restriction length"},
+    {"restriction end flag", Long, Storage::Low16},
+    {"restriction markers flag"},
+    {"restriction extra value", Long, Storage::Low16},
+};
+inline constexpr RowField codePoint[] = {{"code-point position"}, {"code value"}};
+
+// The station row is read in stages (its checks stop the reading midway),
+// each value by its place in the row.
+enum class StationField : unsigned char {
+    position, kind, length, flagA, flagB, flagC, codeA1, codeA2, codeA3, codeB1, codeB2, codeB3,
+    stopTime, hours, minutes, seconds, name,
+};
+inline constexpr RowField station[] = {
+    {"station position"},
+    {"station kind", Byte},
+    {"station length"},
+    {"station flag A", Byte},
+    {"station flag B", Byte},
+    {"station flag C", Byte},
+    {"station code A1", Integer},
+    {"station code A2", Integer},
+    {"station code A3", Byte},
+    {"station code B1", Integer},
+    {"station code B2", Integer},
+    {"station code B3", Integer},
+    {"station stop time", Byte},
+    {"station hours"},
+    {"station minutes"},
+    {"station seconds"},
+    {"station name", Text},
+};
+static_assert(std::size(station) == static_cast<std::size_t>(StationField::name) + 1);
+
+}  // namespace rows
+
+// The fields of a row kind, in file order.
+std::span<const RowField> rowFields(RowKind kind);
+
+}  // namespace sb
