@@ -236,9 +236,9 @@ std::span<const FieldRule> rowRules(RowKind kind) {
 
 std::string_view widthDescription(NumberWidth width) {
     switch (width) {
-        case NumberWidth::Integer: return "a 16-bit field (-32768 to 32767)";
-        case NumberWidth::Byte: return "a byte field (0 to 255)";
-        case NumberWidth::Long:
+        case NumberWidth::Int16: return "a 16-bit field (-32768 to 32767)";
+        case NumberWidth::UInt8: return "a byte field (0 to 255)";
+        case NumberWidth::Int32:
         case NumberWidth::None: break;
     }
     return "a 32-bit field (-2147483648 to 2147483647)";
@@ -247,9 +247,9 @@ std::string_view widthDescription(NumberWidth width) {
 bool fitsWidth(double roundedValue, NumberWidth width) {
     if (!std::isfinite(roundedValue)) return false;
     switch (width) {
-        case NumberWidth::Integer: return roundedValue >= -32768.0 && roundedValue <= 32767.0;
-        case NumberWidth::Byte: return roundedValue >= 0.0 && roundedValue <= 255.0;
-        case NumberWidth::Long:
+        case NumberWidth::Int16: return roundedValue >= -32768.0 && roundedValue <= 32767.0;
+        case NumberWidth::UInt8: return roundedValue >= 0.0 && roundedValue <= 255.0;
+        case NumberWidth::Int32:
         case NumberWidth::None: break;
     }
     return roundedValue >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&

@@ -24,7 +24,7 @@ struct FieldRule {
     std::string_view name;  // as messages name it
     std::string_view unit;  // "m", "km/h", "‰", "%", "s" or empty
     bool text = false;
-    NumberWidth width = NumberWidth::Long;
+    NumberWidth width = NumberWidth::Int32;
     Storage storage = Storage::AsRead;
     // A fraction is rounded away; false where whole units are all the place
     // resolves anyway (a gradient of -1.4 ‰ is -1 ‰ in a cell).

@@ -108,7 +108,7 @@ void encodeProfileElement(ByteWriter& out, const ProfileValue& element) {
             return;
         case ProfileType::Integer:
             out.put(profileTag(ProfileType::Integer).tag);
-            out.put(toInteger(element.value));  // whole, within 16 bits, or a run-time failure
+            out.put(toInt16(element.value));  // whole, within 16 bits, or a run-time failure
             return;
         case ProfileType::Double:
             out.put(profileTag(ProfileType::Double).tag);

@@ -43,19 +43,19 @@ double roundHalfEven(double value) {
     return std::copysign((magnitude + twoToThe52) - twoToThe52, value);
 }
 
-std::int32_t toLong(double value) { return checkedFromDouble<std::int32_t>(value, "a 32-bit integer"); }
-std::int16_t toInteger(double value) { return checkedFromDouble<std::int16_t>(value, "a 16-bit integer"); }
-std::uint8_t toByte(double value) { return checkedFromDouble<std::uint8_t>(value, "a byte"); }
+std::int32_t toInt32(double value) { return checkedFromDouble<std::int32_t>(value, "a 32-bit integer"); }
+std::int16_t toInt16(double value) { return checkedFromDouble<std::int16_t>(value, "a 16-bit integer"); }
+std::uint8_t toUInt8(double value) { return checkedFromDouble<std::uint8_t>(value, "a byte"); }
 
-std::int32_t toLong(std::int64_t value) { return checkedFromWhole<std::int32_t>(value, "a 32-bit integer"); }
-std::int16_t toInteger(std::int64_t value) { return checkedFromWhole<std::int16_t>(value, "a 16-bit integer"); }
-std::uint8_t toByte(std::int64_t value) { return checkedFromWhole<std::uint8_t>(value, "a byte"); }
+std::int32_t toInt32(std::int64_t value) { return checkedFromWhole<std::int32_t>(value, "a 32-bit integer"); }
+std::int16_t toInt16(std::int64_t value) { return checkedFromWhole<std::int16_t>(value, "a 16-bit integer"); }
+std::uint8_t toUInt8(std::int64_t value) { return checkedFromWhole<std::uint8_t>(value, "a byte"); }
 
-std::int32_t addLong(std::int64_t a, std::int64_t b) { return toLong(a + b); }
-std::int32_t subLong(std::int64_t a, std::int64_t b) { return toLong(a - b); }
-std::int32_t mulLong(std::int64_t a, std::int64_t b) {
+std::int32_t addInt32(std::int64_t a, std::int64_t b) { return toInt32(a + b); }
+std::int32_t subInt32(std::int64_t a, std::int64_t b) { return toInt32(a - b); }
+std::int32_t mulInt32(std::int64_t a, std::int64_t b) {
     // Operands are 32-bit values, so the 64-bit product cannot overflow.
-    return toLong(a * b);
+    return toInt32(a * b);
 }
 
 }  // namespace sb

@@ -19,14 +19,15 @@ public:
 
 double roundHalfEven(double value);
 
-std::int32_t toLong(double value);     // CLng
-std::int16_t toInteger(double value);  // CInt
-std::uint8_t toByte(double value);     // CByte
+// Rounded half to even into the width; a value outside it is a RunTimeFailure.
+std::int32_t toInt32(double value);
+std::int16_t toInt16(double value);
+std::uint8_t toUInt8(double value);
 
 // Whole-number variants for integer arithmetic results.
-std::int32_t toLong(std::int64_t value);
-std::int16_t toInteger(std::int64_t value);
-std::uint8_t toByte(std::int64_t value);
+std::int32_t toInt32(std::int64_t value);
+std::int16_t toInt16(std::int64_t value);
+std::uint8_t toUInt8(std::int64_t value);
 
 // Explicit truncations where the rules keep only the low bits.
 constexpr std::uint8_t low8(std::int64_t value) { return static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) & 0xFFu); }
@@ -34,10 +35,9 @@ constexpr std::int16_t low16(std::int64_t value) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint64_t>(value) & 0xFFFFu));
 }
 
-// Long arithmetic that fails on overflow, as the 32-bit arithmetic of the
-// compilers does.
-std::int32_t addLong(std::int64_t a, std::int64_t b);
-std::int32_t subLong(std::int64_t a, std::int64_t b);
-std::int32_t mulLong(std::int64_t a, std::int64_t b);
+// 32-bit arithmetic that fails on overflow rather than wrapping.
+std::int32_t addInt32(std::int64_t a, std::int64_t b);
+std::int32_t subInt32(std::int64_t a, std::int64_t b);
+std::int32_t mulInt32(std::int64_t a, std::int64_t b);
 
 }  // namespace sb

@@ -46,8 +46,8 @@ bool fitsCells(const RouteModel& model, std::int64_t p) {
 }
 
 void allocateCells(RouteModel& model, std::int32_t routeLength) {
-    model.profileLength = addLong(routeLength, routeTailMetres);
-    model.cellCount = toLong(static_cast<double>(model.profileLength) / 50.0);
+    model.profileLength = addInt32(routeLength, routeTailMetres);
+    model.cellCount = toInt32(static_cast<double>(model.profileLength) / 50.0);
     if (model.cellCount < 0) {
         throw RunTimeFailure("route cells 0 to " + std::to_string(model.cellCount) + " are empty");
     }

@@ -70,9 +70,9 @@ TEST(Conversions, WholeNumbersOutsideTheirWidthFail) {
                 return false;
             }
         };
-        EXPECT_EQ(fits([](double v) { return sb::toLong(v); }), c.fitsLong);
-        EXPECT_EQ(fits([](double v) { return sb::toInteger(v); }), c.fitsInteger);
-        EXPECT_EQ(fits([](double v) { return sb::toByte(v); }), c.fitsByte);
+        EXPECT_EQ(fits([](double v) { return sb::toInt32(v); }), c.fitsLong);
+        EXPECT_EQ(fits([](double v) { return sb::toInt16(v); }), c.fitsInteger);
+        EXPECT_EQ(fits([](double v) { return sb::toUInt8(v); }), c.fitsByte);
     }
 }
 

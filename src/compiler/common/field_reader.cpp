@@ -116,9 +116,9 @@ double FieldReader::readNumber(NumberWidth width) {
     return value;
 }
 
-std::int32_t FieldReader::readLong() { return toLong(readNumber(NumberWidth::Long)); }
-std::int16_t FieldReader::readInteger() { return toInteger(readNumber(NumberWidth::Integer)); }
-std::uint8_t FieldReader::readByte() { return toByte(readNumber(NumberWidth::Byte)); }
+std::int32_t FieldReader::readInt32() { return toInt32(readNumber(NumberWidth::Int32)); }
+std::int16_t FieldReader::readInt16() { return toInt16(readNumber(NumberWidth::Int16)); }
+std::uint8_t FieldReader::readUInt8() { return toUInt8(readNumber(NumberWidth::UInt8)); }
 
 bool parseDecimal(std::string_view text, double& value) {
     std::size_t i = 0;

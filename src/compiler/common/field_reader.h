@@ -28,9 +28,9 @@ public:
 
     // Number fields, rounded half to even into their width; a field that is
     // not a decimal number, or a value outside the width, is a run-time failure.
-    std::int32_t readLong();
-    std::int16_t readInteger();
-    std::uint8_t readByte();
+    std::int32_t readInt32();
+    std::int16_t readInt16();
+    std::uint8_t readUInt8();
 
     // 1-based source line where the most recently read field starts.
     int fieldLine() const { return fieldLine_; }

@@ -27,7 +27,7 @@ struct FieldSpan {
 enum class FieldKind : unsigned char { Keyword, Text, Number };
 
 // The type a number field is read into.
-enum class NumberWidth : unsigned char { None, Long, Integer, Byte };
+enum class NumberWidth : unsigned char { None, Int32, Int16, UInt8 };
 
 // What became of a field read in the place of a keyword.
 enum class KeywordOutcome : unsigned char {

@@ -16,21 +16,21 @@ namespace sb {
 template <const auto& Fields, auto Index>
 auto readField(FieldReader& reader) {
     constexpr RowField field = Fields[static_cast<std::size_t>(Index)];
-    if constexpr (field.width == NumberWidth::Long) {
-        return reader.readLong();
-    } else if constexpr (field.width == NumberWidth::Integer) {
-        return reader.readInteger();
-    } else if constexpr (field.width == NumberWidth::Byte) {
-        return reader.readByte();
+    if constexpr (field.width == NumberWidth::Int32) {
+        return reader.readInt32();
+    } else if constexpr (field.width == NumberWidth::Int16) {
+        return reader.readInt16();
+    } else if constexpr (field.width == NumberWidth::UInt8) {
+        return reader.readUInt8();
     } else {
         return reader.readText();
     }
 }
 
 template <std::size_t N>
-constexpr bool allLong(const RowField (&fields)[N]) {
+constexpr bool allInt32(const RowField (&fields)[N]) {
     for (const RowField& field : fields) {
-        if (field.width != NumberWidth::Long) return false;
+        if (field.width != NumberWidth::Int32) return false;
     }
     return true;
 }
@@ -41,11 +41,11 @@ template <typename Row, std::size_t N>
 using RowMembers = std::int32_t Row::* const[N];
 
 template <const auto& Fields, typename Row, std::size_t N>
-Row readLongRow(FieldReader& reader, const RowMembers<Row, N>& members) {
+Row readInt32Row(FieldReader& reader, const RowMembers<Row, N>& members) {
     static_assert(std::size(Fields) == N, "a member for every declared field");
-    static_assert(allLong(Fields), "every field a 32-bit number");
+    static_assert(allInt32(Fields), "every field a 32-bit number");
     Row row{};
-    for (std::int32_t Row::*member : members) row.*member = reader.readLong();
+    for (std::int32_t Row::*member : members) row.*member = reader.readInt32();
     return row;
 }
 

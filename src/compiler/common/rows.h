@@ -27,16 +27,16 @@ enum class Storage : unsigned char {
 
 struct RowField {
     std::string_view name;                // as messages name it
-    NumberWidth width = NumberWidth::Long;  // None: a text field
+    NumberWidth width = NumberWidth::Int32;  // None: a text field
     Storage storage = Storage::AsRead;
     constexpr bool text() const { return width == NumberWidth::None; }
 };
 
 namespace rows {
 
-constexpr NumberWidth Long = NumberWidth::Long;
-constexpr NumberWidth Integer = NumberWidth::Integer;
-constexpr NumberWidth Byte = NumberWidth::Byte;
+constexpr NumberWidth Int32 = NumberWidth::Int32;
+constexpr NumberWidth Int16 = NumberWidth::Int16;
+constexpr NumberWidth UInt8 = NumberWidth::UInt8;
 constexpr NumberWidth Text = NumberWidth::None;
 
 inline constexpr RowField routeLength[] = {{"route length"}};
@@ -53,28 +53,28 @@ inline constexpr RowField backgroundOne[] = {{"background one"}};
 inline constexpr RowField backgroundTwo[] = {{"background two"}};
 inline constexpr RowField backgroundThree[] = {{"background three"}};
 inline constexpr RowField signalRepetition[] = {{"signal-repetition start"}, {"signal-repetition end"}};
-inline constexpr RowField gradient[] = {{"gradient position"}, {"gradient value", Long, Storage::Gradient}};
+inline constexpr RowField gradient[] = {{"gradient position"}, {"gradient value", Int32, Storage::Gradient}};
 inline constexpr RowField curve[] = {{"curve start"}, {"curve length"}};
 inline constexpr RowField mountain[] = {
-    {"mountain-stretch start"}, {"mountain-stretch end"}, {"mountain-stretch type", Long, Storage::MountainType}};
+    {"mountain-stretch start"}, {"mountain-stretch end"}, {"mountain-stretch type", Int32, Storage::MountainType}};
 inline constexpr RowField speedIndicator[] = {
     {"speed-indicator position"},
     {"speed-indicator speed a (side s)"},
     {"speed-indicator speed b (side s)"},
     {"speed-indicator speed c (side s)"},
-    {"speed-indicator stripes (side s)", Long, Storage::StripeCount},
-    {"speed-indicator speed a (side d)", Long, Storage::Fifth},
-    {"speed-indicator speed b (side d)", Long, Storage::Fifth},
-    {"speed-indicator speed c (side d)", Long, Storage::Fifth},
-    {"speed-indicator stripes (side d)", Long, Storage::StripeCount},
+    {"speed-indicator stripes (side s)", Int32, Storage::StripeCount},
+    {"speed-indicator speed a (side d)", Int32, Storage::Fifth},
+    {"speed-indicator speed b (side d)", Int32, Storage::Fifth},
+    {"speed-indicator speed c (side d)", Int32, Storage::Fifth},
+    {"speed-indicator stripes (side d)", Int32, Storage::StripeCount},
 };
 inline constexpr RowField board[] = {{"location-board position"}, {"location-board label", Text}};
 inline constexpr RowField brakedMass[] = {{"braked mass"}};
 inline constexpr RowField cars[] = {{"number of cars"}};
-inline constexpr RowField lineSpeed[] = {{"line-speed position"}, {"line speed", Long, Storage::Fifth}};
-inline constexpr RowField adhesion[] = {{"adhesion position"}, {"adhesion value", Long, Storage::LowByte}};
-inline constexpr RowField clock[] = {{"clock hours", Integer}, {"clock minutes", Integer}, {"clock seconds", Integer}};
-inline constexpr RowField sand[] = {{"sand value", Integer}};
+inline constexpr RowField lineSpeed[] = {{"line-speed position"}, {"line speed", Int32, Storage::Fifth}};
+inline constexpr RowField adhesion[] = {{"adhesion position"}, {"adhesion value", Int32, Storage::LowByte}};
+inline constexpr RowField clock[] = {{"clock hours", Int16}, {"clock minutes", Int16}, {"clock seconds", Int16}};
+inline constexpr RowField sand[] = {{"sand value", Int16}};
 inline constexpr RowField signal[] = {
     {"signal position"},
     {"signal first group"},
@@ -86,15 +86,15 @@ inline constexpr RowField signal[] = {
     {"signal second code 1"},
     {"signal second code 2"},
     {"signal second code 3"},
-    {"signal time value", Long, Storage::SignalTime},
+    {"signal time value", Int32, Storage::SignalTime},
 };
 inline constexpr RowField restriction[] = {
     {"restriction start"},
-    {"restriction speed", Long, Storage::Low16},
+    {"restriction speed", Int32, Storage::Low16},
     {"restriction length"},
-    {"restriction end flag", Long, Storage::Low16},
+    {"restriction end flag", Int32, Storage::Low16},
     {"restriction markers flag"},
-    {"restriction extra value", Long, Storage::Low16},
+    {"restriction extra value", Int32, Storage::Low16},
 };
 inline constexpr RowField codePoint[] = {{"code-point position"}, {"code value"}};
 
@@ -106,18 +106,18 @@ enum class StationField : unsigned char {
 };
 inline constexpr RowField station[] = {
     {"station position"},
-    {"station kind", Byte},
+    {"station kind", UInt8},
     {"station length"},
-    {"station flag A", Byte},
-    {"station flag B", Byte},
-    {"station flag C", Byte},
-    {"station code A1", Integer},
-    {"station code A2", Integer},
-    {"station code A3", Byte},
-    {"station code B1", Integer},
-    {"station code B2", Integer},
-    {"station code B3", Integer},
-    {"station stop time", Byte},
+    {"station flag A", UInt8},
+    {"station flag B", UInt8},
+    {"station flag C", UInt8},
+    {"station code A1", Int16},
+    {"station code A2", Int16},
+    {"station code A3", UInt8},
+    {"station code B1", Int16},
+    {"station code B2", Int16},
+    {"station code B3", Int16},
+    {"station stop time", UInt8},
     {"station hours"},
     {"station minutes"},
     {"station seconds"},

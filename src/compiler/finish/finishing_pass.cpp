@@ -31,7 +31,7 @@ struct Walk {
     // Walk errors belong to no source row; the last one wins.
     void blocked(std::int32_t code, std::int64_t cell, std::int64_t forCell, std::initializer_list<std::int64_t> tried) {
         model.errorCode = code;
-        model.errorPosition = toLong(cell * 50);
+        model.errorPosition = toInt32(cell * 50);
         model.errorOrigin = ErrorOrigin{};
         if (listener != nullptr) listener->finishingBlocked(code, forCell, std::span(tried.begin(), tried.size()));
     }

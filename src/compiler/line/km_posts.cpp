@@ -72,7 +72,7 @@ void orderKilometrePosts(RouteModel& model) {
     store(model.scenario[kmPostEntryOne], third);
     for (int entry = kmPostEntryThree; entry <= kmPostEntryOne; ++entry) {
         const KmPostEntry posts(model.scenario[entry]);
-        if (posts.flag == 1) posts.value = addLong(posts.value, 100);
+        if (posts.flag == 1) posts.value = addInt32(posts.value, 100);
     }
 }
 

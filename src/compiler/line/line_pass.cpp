@@ -142,12 +142,12 @@ private:
                 }
             }
             if (starts(RowKind::mountain, field)) {
-                const MountainRow row = readLongRow<rows::mountain>(reader_, mountainMembers);
+                const MountainRow row = readInt32Row<rows::mountain>(reader_, mountainMembers);
                 if (!fitsCells(model_, row.start)) return outsideCells(row.start);
                 recordMountainStretch(model_, row);
             }
             if (starts(RowKind::speedIndicator, field)) {
-                const SpeedIndicatorRow row = readLongRow<rows::speedIndicator>(reader_, speedIndicatorMembers);
+                const SpeedIndicatorRow row = readInt32Row<rows::speedIndicator>(reader_, speedIndicatorMembers);
                 if (!fitsCells(model_, row.position)) return outsideCells(row.position);
                 if (!recordSpeedIndicator(model_, row)) {
                     return taken(pointCell(row.position), CellFeature::SpeedIndicator, error::indicatorCellTaken,

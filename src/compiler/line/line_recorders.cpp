@@ -8,9 +8,9 @@ bool recordSpeedIndicator(RouteModel& model, const SpeedIndicatorRow& row) {
     RouteCell& cell = cellAt(model, pointCell(row.position));
     if (!isFree(cell.kind)) return false;
     cell.kind = cellkind::speedIndicator;
-    cell.value1 = toInteger(row.rightSpeedA / 5.0 + row.leftSpeedA * 20.0);
-    cell.value2 = toInteger(row.rightSpeedB / 5.0 + row.leftSpeedB * 20.0);
-    cell.value3 = toInteger(row.rightSpeedC / 5.0 + row.leftSpeedC * 20.0);
+    cell.value1 = toInt16(row.rightSpeedA / 5.0 + row.leftSpeedA * 20.0);
+    cell.value2 = toInt16(row.rightSpeedB / 5.0 + row.leftSpeedB * 20.0);
+    cell.value3 = toInt16(row.rightSpeedC / 5.0 + row.leftSpeedC * 20.0);
     // The stripe counts are taken as their low 16 bits and pack in 16-bit
     // arithmetic that wraps.
     cell.value4 = low16(static_cast<std::int64_t>(low16(row.leftStripes)) * 10 + low16(row.rightStripes));
@@ -24,7 +24,7 @@ void recordMountainStretch(RouteModel& model, const MountainRow& row) {
         type = type - 10;
         markerFlag = true;
     }
-    const std::int32_t count = addLong(model.mountainCount, 1);
+    const std::int32_t count = addInt32(model.mountainCount, 1);
     if (count >= static_cast<std::int32_t>(model.mountainStart.size())) {
         model.mountainCount = count;
         throw RunTimeFailure("mountain stretch " + std::to_string(count) + " exceeds the 80 stretches a line may hold");
@@ -33,10 +33,10 @@ void recordMountainStretch(RouteModel& model, const MountainRow& row) {
     model.mountainStart[static_cast<std::size_t>(count)] = row.start;
     model.mountainEnd[static_cast<std::size_t>(count)] = row.end;
     // A stretch that starts at most 150 m after the previous one ends is of type 3.
-    if (count > 1 && subLong(row.start, model.mountainEnd[static_cast<std::size_t>(count - 1)]) <= 150) type = 3;
+    if (count > 1 && subInt32(row.start, model.mountainEnd[static_cast<std::size_t>(count - 1)]) <= 150) type = 3;
 
-    const std::int32_t first = toLong(row.start / 50.0);
-    const std::int32_t last = toLong(row.end / 50.0 - 1.0);
+    const std::int32_t first = toInt32(row.start / 50.0);
+    const std::int32_t last = toInt32(row.end / 50.0 - 1.0);
     // Cells before cell 0 do not exist but still count towards every fourth
     // cell; only the start is range-tested, so the stretch stops at the last cell.
     std::int64_t index = first;
@@ -57,10 +57,10 @@ bool recordBoard(RouteModel& model, std::int32_t position, const std::string& la
     RouteCell& cell = cellAt(model, pointCell(position));
     if (!isFree(cell.kind)) return false;
     cell.kind = cellkind::locationBoard;
-    cell.value1 = toInteger(static_cast<std::int64_t>(model.nextBoardEntry));
+    cell.value1 = toInt16(static_cast<std::int64_t>(model.nextBoardEntry));
     // Boards count down from entry 80; an 82nd board has no entry left.
     setEntryText(entryAt(model, model.nextBoardEntry), label);
-    model.nextBoardEntry = subLong(model.nextBoardEntry, 1);
+    model.nextBoardEntry = subInt32(model.nextBoardEntry, 1);
     return true;
 }
 

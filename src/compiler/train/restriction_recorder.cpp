@@ -10,11 +10,11 @@ RestrictionCells restrictionCells(const RestrictionRow& row) {
     RestrictionCells cells;
     cells.hasWarning = row.start > restrictionWarningFrom;
     cells.markApproach = cells.hasWarning && row.markApproach != 0;
-    const std::int32_t warningMetre = cells.hasWarning ? subLong(row.start, restrictionWarningDistance) : 0;
+    const std::int32_t warningMetre = cells.hasWarning ? subInt32(row.start, restrictionWarningDistance) : 0;
     cells.warning = cells.hasWarning ? pointCell(warningMetre) : 0;
     cells.firstMarker = codeCell(warningMetre);
     cells.start = pointCell(row.start);
-    cells.end = pointCell(addLong(row.start, row.length));
+    cells.end = pointCell(addInt32(row.start, row.length));
     return cells;
 }
 

@@ -23,17 +23,17 @@ void setStationArea(const StationEntry& station, const StationKindInfo& kind, st
                     std::int32_t length) {
     switch (kind.area) {
         case StationArea::EndsPastStop:
-            station.areaStart = subLong(position, length);
-            station.areaEnd = addLong(position, 150);
+            station.areaStart = subInt32(position, length);
+            station.areaEnd = addInt32(position, 150);
             break;
         case StationArea::Symmetric:
-            station.areaStart = subLong(position, length);
-            station.areaEnd = addLong(position, length);
+            station.areaStart = subInt32(position, length);
+            station.areaEnd = addInt32(position, length);
             break;
         case StationArea::Centred:
-            station.areaStart = toLong(position - length / 2.0);
-            station.areaEnd = toLong(position + length / 2.0);
-            if (station.flagC != 0) station.areaEnd = addLong(station.areaEnd, 50);
+            station.areaStart = toInt32(position - length / 2.0);
+            station.areaEnd = toInt32(position + length / 2.0);
+            if (station.flagC != 0) station.areaEnd = addInt32(station.areaEnd, 50);
             break;
     }
 }
@@ -63,7 +63,7 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
     const std::int32_t hours = readField<rows::station, F::hours>(reader);
     const std::int32_t minutes = readField<rows::station, F::minutes>(reader);
     const std::int32_t seconds = readField<rows::station, F::seconds>(reader);
-    station.scheduledTime = addLong(mulLong(addLong(mulLong(hours, 60), minutes), 60), seconds);
+    station.scheduledTime = addInt32(mulInt32(addInt32(mulInt32(hours, 60), minutes), 60), seconds);
     setEntryText(entry, readField<rows::station, F::name>(reader));
 
     const StationKindInfo& kind = stationKind(station.kind);
@@ -95,12 +95,12 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
             l.cellClaimed(s, CellFeature::StationStop);
         });
         stopCellRef.kind = cellkind::stationStop;
-        stopCellRef.value1 = toInteger(static_cast<std::int64_t>(k));
+        stopCellRef.value1 = toInt16(static_cast<std::int64_t>(k));
     }
-    if (k > 1 && subLong(station.areaStart, 350) < StationEntry(entryAt(model, k - 1)).areaEnd) {
+    if (k > 1 && subInt32(station.areaStart, 350) < StationEntry(entryAt(model, k - 1)).areaEnd) {
         return stop(PassFlow::Abandon, error::stationsTooClose, position);
     }
-    stationCount = addLong(stationCount, 1);
+    stationCount = addInt32(stationCount, 1);
     if (stationCount >= model.nextBoardEntry) return stop(PassFlow::Abandon, error::tooManyStations);
     return RowVerdict{};
 }

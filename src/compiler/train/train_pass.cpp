@@ -149,16 +149,16 @@ private:
 
     // The line speed per cell is its fifth, which must fit a byte.
     auto lineSpeedWriter() const {
-        return [speed = pendingSpeed_](RouteCell& cell) { cell.lineSpeed = toByte(speed / 5.0); };
+        return [speed = pendingSpeed_](RouteCell& cell) { cell.lineSpeed = toUInt8(speed / 5.0); };
     }
     auto adhesionWriter() const {
         return [adhesion = pendingAdhesion_](RouteCell& cell) { cell.adhesion = low8(adhesion); };
     }
 
     PassFlow lineSpeedRow() {
-        const PositionValueRow row = readLongRow<rows::lineSpeed>(reader_, positionValueMembers);
+        const PositionValueRow row = readInt32Row<rows::lineSpeed>(reader_, positionValueMembers);
         if (!fitsCells(model_, row.position)) return outsideCells(row.position);
-        const std::int32_t n = toLong(row.position / 50.0);
+        const std::int32_t n = toInt32(row.position / 50.0);
         // Rows never write the last cell; the completion may.
         if (n > 0) fillSteps(model_, speedCursor_, n, static_cast<std::int64_t>(model_.cellCount) - 1, lineSpeedWriter());
         pendingSpeed_ = row.value;
@@ -166,16 +166,16 @@ private:
     }
 
     PassFlow adhesionRow() {
-        const PositionValueRow row = readLongRow<rows::adhesion>(reader_, positionValueMembers);
+        const PositionValueRow row = readInt32Row<rows::adhesion>(reader_, positionValueMembers);
         if (!fitsCells(model_, row.position)) return outsideCells(row.position);
-        const std::int32_t n = toLong(row.position / 50.0);
+        const std::int32_t n = toInt32(row.position / 50.0);
         if (n > 0) fillSteps(model_, adhesionCursor_, n, model_.cellCount, adhesionWriter());
         pendingAdhesion_ = row.value;
         return PassFlow::Continue;
     }
 
     PassFlow signalRow() {
-        const SignalRow row = readLongRow<rows::signal>(reader_, signalMembers);
+        const SignalRow row = readInt32Row<rows::signal>(reader_, signalMembers);
         if (!fitsCells(model_, row.position) || !hasCell(model_, pointCell(row.position))) {
             return outsideCells(row.position);
         }
@@ -193,7 +193,7 @@ private:
     }
 
     PassFlow restrictionRow() {
-        const RestrictionRow row = readLongRow<rows::restriction>(reader_, restrictionMembers);
+        const RestrictionRow row = readInt32Row<rows::restriction>(reader_, restrictionMembers);
         if (!fitsCells(model_, row.start) || !restrictionCellsExist(model_, row.start, row.length)) {
             return outsideCells(row.start);
         }
@@ -209,7 +209,7 @@ private:
     }
 
     PassFlow codePointRow() {
-        const PositionValueRow row = readLongRow<rows::codePoint>(reader_, positionValueMembers);
+        const PositionValueRow row = readInt32Row<rows::codePoint>(reader_, positionValueMembers);
         const std::int64_t i = codeCell(row.position);
         if (!fitsCells(model_, row.position) || !hasCell(model_, i)) return outsideCells(row.position);
         RouteCell& cell = cellAt(model_, i);
@@ -220,7 +220,7 @@ private:
         claimed(i, CellFeature::CodePoint);
         if (row.value > 0) {
             cell.kind = cellkind::codePoint;
-            cell.value1 = toInteger(static_cast<std::int64_t>(row.value));
+            cell.value1 = toInt16(static_cast<std::int64_t>(row.value));
         } else {
             cell.kind = cellkind::codePointWithoutValue;
         }

@@ -17,9 +17,9 @@ enum class Width { Long, Integer, Byte };
 
 std::int64_t readAs(FieldReader& r, Width w) {
     switch (w) {
-        case Width::Long: return r.readLong();
-        case Width::Integer: return r.readInteger();
-        case Width::Byte: return r.readByte();
+        case Width::Long: return r.readInt32();
+        case Width::Integer: return r.readInt16();
+        case Width::Byte: return r.readUInt8();
     }
     return 0;
 }
@@ -126,7 +126,7 @@ TEST(FieldReaderTest, FieldsAreDelimitedByCommasLineEndsAndForNumbersBlanks) {
             if (step.what == 't') {
                 EXPECT_EQ(reader.readText(), step.text);
             } else {
-                EXPECT_EQ(reader.readLong(), step.number);
+                EXPECT_EQ(reader.readInt32(), step.number);
             }
             EXPECT_EQ(reader.fieldLine(), step.line);
         }
@@ -141,8 +141,8 @@ TEST(FieldReaderTest, ReadingPastTheEndIsARunTimeFailure) {
 
     FieldReader used("pendenza, 100\r\n");
     used.readText();
-    used.readLong();
-    EXPECT_THROW(used.readLong(), RunTimeFailure);
+    used.readInt32();
+    EXPECT_THROW(used.readInt32(), RunTimeFailure);
     EXPECT_THROW(used.readText(), RunTimeFailure);
 }
 

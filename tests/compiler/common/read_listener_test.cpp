@@ -64,7 +64,7 @@ TEST(ReadListener, FieldsAreReportedWithLineColumnAndLength) {
         reader.setListener(&recorder);
         try {
             reader.readText();
-            reader.readLong();
+            reader.readInt32();
             reader.readText();
         } catch (const RunTimeFailure&) {
         }
