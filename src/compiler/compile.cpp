@@ -70,7 +70,12 @@ void compileSources(RouteModel& model, SourceFiles& sources, ReadListener* liste
         return;
     } catch (const RunTimeFailure& failure) {
         failed = ErrorOrigin{at.sourceFile, at.reader ? at.reader->rowLine() : 0, failure.what()};
-        if (listener != nullptr) listener->failed(failure.what());
+        if (listener != nullptr) {
+            if (const auto* wide = dynamic_cast<const ValueTooWide*>(&failure)) {
+                listener->valueTooWide(wide->value, wide->min, wide->max, wide->field);
+            }
+            listener->failed(failure.what());
+        }
     }
     // A SourceFileError is not the data's fault: it leaves the compile as it is.
     // The failure handler: both source files go, each only if still there.

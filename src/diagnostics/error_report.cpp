@@ -573,8 +573,8 @@ private:
         if (failure.field && row != nullptr && source.fields[*failure.field].row == failure.row &&
             source.fields[*failure.field].kind == FieldKind::Number) {
             const std::size_t f = *failure.field;
-            const auto read = TraceView::number(source, f);
-            if (read && !fitsWidth(roundHalfEven(*read), source.fields[f].width)) {
+            // The reader's own width check: a value too wide that no recorder blamed.
+            if (failure.tooWide && !failure.tooWide->field) {
                 const std::size_t i = row->values.indexOf(f);
                 return error(source, f, row,
                              fieldName(*row, i) + " " + quotedToken(source.text(f)) + " does not fit " +
@@ -582,8 +582,8 @@ private:
                              error::readFailure);
             }
         }
-        if (failure.stage == ReadStage::TrainCompletion) {
-            if (auto d = pendingSpeed(source, nullptr, suffix)) return *d;
+        if (failure.stage == ReadStage::TrainCompletion && failure.tooWide) {
+            if (auto d = pendingSpeed(source, nullptr, *failure.tooWide, suffix)) return *d;
         }
         if (row != nullptr) {
             if (auto d = rowFailure(source, *row, failure, suffix)) return *d;
@@ -681,20 +681,14 @@ private:
     // The line speed a row set is written into the cells when the next row
     // of the profile is read, or when the train source ends.
     std::optional<Diagnostic> pendingSpeed(const TracedSource& source, const TracedRow* current,
-                                           const std::string& suffix) const {
-        const TracedRow* culprit = nullptr;
-        for (const TracedRow& r : source.rows) {
-            if (&r == current) break;
-            if (r.kind == RowKind::lineSpeed) culprit = &r;
-        }
+                                           const TracedFailure::TooWide& wide, const std::string& suffix) const {
+        const TracedRow* culprit = previousOfKind(source, current, RowKind::lineSpeed);
         const auto speed = culprit ? whole(source, culprit, 1) : std::nullopt;
         if (!speed) return std::nullopt;
-        const double fifth = roundHalfEven(static_cast<double>(*speed) / 5.0);
-        if (fifth >= 0.0 && fifth <= 255.0) return std::nullopt;
         Diagnostic d = error(source, value(culprit, 1), culprit,
-                             "line speed " + withUnit(*speed, "km/h") +
-                                 " does not fit the cells: each holds a fifth of the speed in a byte, from 0 to "
-                                 "1277 km/h" + suffix,
+                             "line speed " + withUnit(*speed, "km/h") + " does not fit the cells: it is stored as its fifth, " +
+                                 number(wide.value) + ", outside " + number(wide.min) + " to " + number(wide.max) +
+                                 suffix,
                              error::readFailure);
         if (current != nullptr) {
             d.notes.push_back(note(source, current->keyword,
@@ -705,6 +699,27 @@ private:
                                            "and stops"));
         }
         return d;
+    }
+
+    // The last row of a kind before a row (before the end when row is nullptr).
+    static const TracedRow* previousOfKind(const TracedSource& source, const TracedRow* row, RowKind kind) {
+        const TracedRow* found = nullptr;
+        for (const TracedRow& r : source.rows) {
+            if (&r == row) break;
+            if (r.kind == kind) found = &r;
+        }
+        return found;
+    }
+
+    static std::string number(double value) { return std::to_string(static_cast<std::int64_t>(value)); }
+
+    // The first metre that a cell rule of the compile puts into cell 2 or
+    // beyond (a point feature's, a code point's): a feature there clears
+    // cell 1 and everything before it.
+    static std::int64_t firstMetreFrom(std::int64_t (*cellOf)(std::int64_t), std::int64_t cell) {
+        std::int64_t metre = -1000;
+        while (cellOf(metre) < cell) ++metre;
+        return metre;
     }
 
     std::optional<Diagnostic> rowFailure(const TracedSource& source, const TracedRow& row, const TracedFailure& failure,
@@ -723,100 +738,94 @@ private:
         };
         const std::string_view what = failure.what;
         const bool textTooLong = what.find("too long for a scenario entry") != std::string_view::npos;
+        const bool noEntryLeft = what.find("does not exist") != std::string_view::npos;
+        const bool beforeCells = what.find("outside the route cells") != std::string_view::npos;
+        const std::optional<TracedFailure::TooWide> wide = failure.tooWide;
+        // A value the compile worked out from a field of this row, too wide for its place.
+        constexpr std::size_t none = static_cast<std::size_t>(-1);
+        const std::size_t blamed = wide && wide->field ? *wide->field : none;
+        const std::string range =
+            wide ? number(wide->min) + " to " + number(wide->max) : std::string();
+        const std::string computed = wide ? number(wide->value) : std::string();
         switch (row.kind) {
             case RowKind::routeLength:
-                if (p) return at(0, "route length " + metres(*p) + " leaves no cells: the cells cover the route length and 7000 m after it");
+                if (p) {
+                    return at(0, "route length " + metres(*p) + " leaves no cells: the cells cover the route length and " +
+                                     metres(routeTailMetres) + " after it");
+                }
                 break;
             case RowKind::lineSpeed:
-                if (auto d = pendingSpeed(source, &row, suffix)) return d;
-                break;
-            case RowKind::gradient: {
-                const TracedRow* before = nullptr;
-                for (const TracedRow& r : source.rows) {
-                    if (&r == &row) break;
-                    if (r.kind == RowKind::gradient) before = &r;
+                if (wide) {
+                    if (auto d = pendingSpeed(source, &row, *wide, suffix)) return d;
                 }
-                if (before != nullptr) {
+                break;
+            case RowKind::gradient:
+                if (const TracedRow* before = previousOfKind(source, &row, RowKind::gradient); before && blamed == 1) {
                     const auto g = whole(source, before, 1);
-                    if (g && *g + 100 > 2147483647) {
-                        Diagnostic d = error(source, value(before, 1), before,
-                                             "gradient value " + withUnit(*g, "‰") + " is too large to be stored" + suffix,
-                                             error::readFailure);
-                        d.notes.push_back(note(source, row.keyword, "the compile writes it into the cells here"));
-                        return d;
-                    }
+                    Diagnostic d = error(source, value(before, 1), before,
+                                         "gradient value " + withUnit(g.value_or(0), "‰") + " is too large to be stored" +
+                                             suffix,
+                                         error::readFailure);
+                    d.notes.push_back(note(source, row.keyword, "the compile writes it into the cells here"));
+                    return d;
                 }
                 break;
-            }
-            case RowKind::speedIndicator: {
-                if (p && pointCell(*p) < 0) return at(0, fieldName(row, 0) + " " + metres(*p) + " lies before the start of the line: the first position that fits is -75 m");
-                static constexpr const char* classes[] = {"a", "b", "c"};
-                for (std::size_t k = 0; k < 3; ++k) {
-                    const auto left = whole(source, &row, 1 + k);
-                    const auto right = whole(source, &row, 5 + k);
-                    if (!left || !right) break;
-                    const double packed = roundHalfEven(static_cast<double>(*right) / 5.0 + static_cast<double>(*left) * 20.0);
-                    if (packed < -32768.0 || packed > 32767.0) {
-                        return at(1 + k, std::string("the speed indicator's class ") + classes[k] + " packs as side s × 20 + side d / 5 = " +
-                                             std::to_string(static_cast<std::int64_t>(packed)) +
-                                             ", which does not fit the cell's 16-bit value (-32768 to 32767)");
-                    }
-                }
-                break;
-            }
+            case RowKind::speedIndicator:
             case RowKind::board:
-                if (p && pointCell(*p) < 0) return at(0, fieldName(row, 0) + " " + metres(*p) + " lies before the start of the line: the first position that fits is -75 m");
-                if (textTooLong) return at(1, "the location-board label is " + std::to_string(source.text(row.values[1]).size()) + " bytes long: a label holds at most 65535");
-                if (count(RowKind::board) > 81) return at(0, "this is location board number " + std::to_string(count(RowKind::board)) + ": a line holds at most 81");
+                if (p && beforeCells) {
+                    return at(0, fieldName(row, 0) + " " + metres(*p) +
+                                     " lies before the start of the line: the first position that fits is " +
+                                     metres(firstMetreFrom(pointCell, 0)));
+                }
+                if (row.kind == RowKind::speedIndicator && blamed >= 1 && blamed <= 3) {
+                    static constexpr const char* classes[] = {"a", "b", "c"};
+                    return at(blamed, std::string("the speed indicator's class ") + classes[blamed - 1] +
+                                           " packs its side s and side d speeds into " + computed +
+                                           ", which does not fit the cell's value (" + range + ")");
+                }
+                if (row.kind == RowKind::board && textTooLong) {
+                    return at(1, "the location-board label is " + std::to_string(source.text(row.values[1]).size()) +
+                                     " bytes long: too long for a scenario entry");
+                }
+                if (row.kind == RowKind::board && noEntryLeft) {
+                    return at(0, "this is location board number " + std::to_string(count(RowKind::board)) +
+                                     ": no scenario entry is left for it");
+                }
                 break;
             case RowKind::mountain:
-                if (count(RowKind::mountain) > 80) return at(0, "this is mountain stretch number " + std::to_string(count(RowKind::mountain)) + ": a line holds at most 80");
+                if (!wide) return at(0, std::string(what));
                 break;
-            case RowKind::signal: {
-                std::array<std::int64_t, 11> v{};
-                for (std::size_t i = 0; i < 11; ++i) {
-                    const auto x = whole(source, &row, i);
-                    if (!x) return std::nullopt;
-                    v[i] = *x;
+            case RowKind::signal:
+                if (blamed == 5) {
+                    return at(5, "the signal's auxiliary code packs with its two groups into " + computed +
+                                     ", which does not fit the cell's value (" + range + ")");
                 }
-                auto outside16 = [](std::int64_t x) { return x < -32768 || x > 32767; };
-                if (outside16(v[5] * 10 + v[1] * 3 + v[6])) {
-                    return at(5, "the signal's fourth value, auxiliary code × 10 + first group × 3 + second group = " + std::to_string(v[5] * 10 + v[1] * 3 + v[6]) + ", does not fit 16 bits (-32768 to 32767)");
+                if (blamed >= 2 && blamed <= 4) {
+                    return at(blamed, "the signal's codes " + std::to_string(blamed - 1) + " pack into " + computed +
+                                           ", which does not fit the cell's value (" + range + ")");
                 }
-                for (std::size_t k = 0; k < 3; ++k) {
-                    const std::int64_t packed = v[2 + k] * 10 + v[7 + k];
-                    if (outside16(packed)) {
-                        return at(2 + k, "the signal's codes " + std::to_string(k + 1) + " pack as first × 10 + second = " + std::to_string(packed) + ", which does not fit 16 bits (-32768 to 32767)");
-                    }
-                }
-                const std::int64_t mark = v[1] * 30 + v[6] * 10;
-                if (mark + 1 < 0 || mark + 4 > 255) {
-                    return at(1, "the approach marks of the signal, first group × 30 + second group × 10 + 1 to 4, come to " + std::to_string(mark + 1) + " to " + std::to_string(mark + 4) + ": they must fit a byte (0 to 255)");
+                if (blamed == 1) {
+                    return at(1, "the approach marks of the signal, made from its two groups, come to " + computed +
+                                     ": they must fit " + range);
                 }
                 break;
-            }
-            case RowKind::codePoint: {
-                const auto code = whole(source, &row, 1);
-                if (code && *code > 32767) return at(1, "code value " + std::to_string(*code) + " does not fit the cell's 16-bit value (at most 32767)");
-                break;
-            }
-            case RowKind::station: {
-                if (textTooLong && row.values.size() > 16) return at(16, "the station name is " + std::to_string(source.text(row.values[16]).size()) + " bytes long: a name holds at most 65535");
-                const auto h = whole(source, &row, 13);
-                const auto m = whole(source, &row, 14);
-                const auto s = whole(source, &row, 15);
-                if (h && m && s) {
-                    // Each step of (hours × 60 + minutes) × 60 + seconds must fit 32 bits.
-                    auto fits = [](std::int64_t x) { return x >= -2147483648LL && x <= 2147483647LL; };
-                    const std::int64_t steps[] = {*h * 60, *h * 60 + *m, (*h * 60 + *m) * 60, (*h * 60 + *m) * 60 + *s};
-                    if (!std::all_of(std::begin(steps), std::end(steps), fits)) {
-                        return at(13, "the scheduled time, hours × 3600 + minutes × 60 + seconds, does not fit a 32-bit number");
-                    }
+            case RowKind::codePoint:
+                if (blamed == 1) {
+                    return at(1, "code value " + computed + " does not fit the cell's value (" + range + ")");
                 }
                 break;
-            }
+            case RowKind::station:
+                if (textTooLong && row.values.size() > 16) {
+                    return at(16, "the station name is " + std::to_string(source.text(row.values[16]).size()) +
+                                      " bytes long: too long for a scenario entry");
+                }
+                if (blamed == 13) {
+                    return at(13, "the scheduled time in seconds, from hours, minutes and seconds, does not fit " + range);
+                }
+                break;
             case RowKind::curve:
-                return at(1, "the curve's start plus its length passes 2147483647 m");
+                if (blamed == 1) return at(1, "the curve's start plus its length passes " + number(wide->max) + " m");
+                break;
             default:
                 break;
         }

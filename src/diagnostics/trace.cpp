@@ -176,9 +176,14 @@ void SourceTrace::stage(ReadStage stage) {
     currentRow_ = -1;
 }
 
+void SourceTrace::valueTooWide(double value, double min, double max, std::optional<std::size_t> field) {
+    pendingWide_ = TracedFailure::TooWide{value, min, max, field};
+}
+
 void SourceTrace::failed(std::string_view what) {
     TracedFailure failure;
     failure.what = std::string(what);
+    failure.tooWide = std::exchange(pendingWide_, std::nullopt);
     TracedSource* source = current();
     if (source != nullptr) {
         failure.source = sources_.size() - 1;

@@ -162,6 +162,15 @@ struct TracedFailure {
     int row = -1;                       // the row being read
     std::optional<std::size_t> field;   // the last field read
     std::string what;
+    // A value too wide for its place: the value, the place's bounds, and the
+    // row's field (its index among the values) the compile blames.
+    struct TooWide {
+        double value = 0;
+        double min = 0;
+        double max = 0;
+        std::optional<std::size_t> field;
+    };
+    std::optional<TooWide> tooWide;
 };
 
 class SourceTrace final : public ReadListener {
@@ -182,6 +191,7 @@ public:
     void errorRecorded(std::int32_t code, std::optional<std::int32_t> position) override;
     void stage(ReadStage stage) override;
     void failed(std::string_view what) override;
+    void valueTooWide(double value, double min, double max, std::optional<std::size_t> field) override;
     void errorCarriedOver() override;
     void cellClaimed(std::int64_t cell, CellFeature feature) override;
     void cellTaken(std::int64_t cell, CellFeature feature) override;
@@ -213,7 +223,8 @@ private:
     std::optional<TracedFailure> failure_;
     CellClaim here(CellFeature feature) const;
     std::unordered_map<std::int64_t, CellClaim> claims_;
-    std::optional<TracedError> pendingTaken_;  // the cell and occupant of the next error
+    std::optional<TracedError> pendingTaken_;
+    std::optional<TracedFailure::TooWide> pendingWide_;  // the cell and occupant of the next error
     std::vector<TracedLoss> losses_;
     std::optional<TracedBlock> blocked_;
     std::optional<ReadFailureKind> readFailure_;

@@ -11,9 +11,10 @@ namespace {
 template <typename T>
 T checkedFromDouble(double value, const char* what) {
     const double rounded = roundHalfEven(value);
-    if (!std::isfinite(rounded) || rounded < static_cast<double>(std::numeric_limits<T>::min()) ||
-        rounded > static_cast<double>(std::numeric_limits<T>::max())) {
-        throw RunTimeFailure(std::string("overflow: value does not fit ") + what);
+    constexpr double min = static_cast<double>(std::numeric_limits<T>::min());
+    constexpr double max = static_cast<double>(std::numeric_limits<T>::max());
+    if (!std::isfinite(rounded) || rounded < min || rounded > max) {
+        throw ValueTooWide(std::string("overflow: value does not fit ") + what, rounded, min, max);
     }
     return static_cast<T>(rounded);
 }
@@ -22,7 +23,9 @@ template <typename T>
 T checkedFromWhole(std::int64_t value, const char* what) {
     if (value < static_cast<std::int64_t>(std::numeric_limits<T>::min()) ||
         value > static_cast<std::int64_t>(std::numeric_limits<T>::max())) {
-        throw RunTimeFailure(std::string("overflow: value does not fit ") + what);
+        throw ValueTooWide(std::string("overflow: value does not fit ") + what, static_cast<double>(value),
+                           static_cast<double>(std::numeric_limits<T>::min()),
+                           static_cast<double>(std::numeric_limits<T>::max()));
     }
     return static_cast<T>(value);
 }

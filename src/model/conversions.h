@@ -3,7 +3,9 @@
 // failure, never a silent wrap.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +18,30 @@ class RunTimeFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A value outside the width of the place it goes to: the value (rounded),
+// the width's bounds and, where the compile knows it, the field of the row
+// being read that the value came from.
+class ValueTooWide : public RunTimeFailure {
+public:
+    ValueTooWide(const std::string& what, double value, double min, double max)
+        : RunTimeFailure(what), value(value), min(min), max(max) {}
+    double value;
+    double min;
+    double max;
+    std::optional<std::size_t> field;
+};
+
+// Runs convert; a value too wide for its place is blamed on the row's field.
+template <typename Convert>
+auto blaming(std::size_t field, Convert&& convert) {
+    try {
+        return convert();
+    } catch (ValueTooWide& wide) {
+        if (!wide.field) wide.field = field;
+        throw;
+    }
+}
 
 double roundHalfEven(double value);
 

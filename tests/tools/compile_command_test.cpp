@@ -258,10 +258,24 @@ TEST(CompileCommand, DiagnosticsNameTheAuthorsPathTheRowAndTheField) {
          "in put/my train.txt:54:1: error: the file ends inside the \"segnale\" row: 11 values expected, 3 found "
          "(code 25)",
          nullptr},
+        // Values the compile works out from a row, too wide for their place: it names the field to blame.
+        {"signal codes that do not pack", builtInLine,
+         withRow(builtInTrain, "segnale,    3000,   1, 4000, 1,  0, 0,    1,  2,1,0, 0"),
+         "in put/my train.txt:54:24: error: the signal's codes 1 pack into 40002, which does not fit the cell's value "
+         "(-32768 to 32767) (code 25)",
+         nullptr},
+        {"code value that does not fit", builtInLine, withRow(builtInTrain, "abbattimento, 3050, 40000"),
+         "in put/my train.txt:54:21: error: code value 40000 does not fit the cell's value (-32768 to 32767) (code 25)",
+         nullptr},
+        {"scheduled time that does not fit", builtInLine,
+         withRow(builtInTrain, "stazione, 17000, 6, 300, 0,0,0, 1,1,0, 2,1,1, 1, 999999, 0, 0, LONTANO"),
+         "in put/my train.txt:54:50: error: the scheduled time in seconds, from hours, minutes and seconds, does not "
+         "fit -2147483648 to 2147483647 (code 25)",
+         nullptr},
         {"speed indicator too large for its field",
          withRow(builtInLine, "indicatori_vmax,  2000,  5000,  0,  0,  0,  0,  0,  0,  0"), builtInTrain,
-         "in put/my line.txt:160:26: error: the speed indicator's class a packs as side s × 20 + side d / 5 = 100000, "
-         "which does not fit the cell's 16-bit value (-32768 to 32767) (code 25)",
+         "in put/my line.txt:160:26: error: the speed indicator's class a packs its side s and side d speeds into 100000, "
+         "which does not fit the cell's value (-32768 to 32767) (code 25)",
          nullptr},
         {"curve without a class", withRow(builtInLine, "curvad,  100,  50"), builtInTrain,
          "in put/my line.txt:160:1: error: the curve keyword \"curvad\" names no curve class: write a digit 1 to 6 "

@@ -82,6 +82,10 @@ public:
     // the row it is reading, or after the last row.
     virtual void errorRecorded(std::int32_t /*code*/, std::optional<std::int32_t> /*position*/) {}
     virtual void stage(ReadStage) {}
+    // The failure handler caught a value too wide for its place, just
+    // before failed(): the value, the place's bounds and the field of the
+    // row being read it came from, when the compile knows it.
+    virtual void valueTooWide(double /*value*/, double /*min*/, double /*max*/, std::optional<std::size_t> /*field*/) {}
     // The failure handler caught a run-time failure; what it says.
     virtual void failed(std::string_view /*what*/) {}
     // The error code just recorded was left by the line pass; the train

@@ -8,9 +8,10 @@ bool recordSpeedIndicator(RouteModel& model, const SpeedIndicatorRow& row) {
     RouteCell& cell = cellAt(model, pointCell(row.position));
     if (!isFree(cell.kind)) return false;
     cell.kind = cellkind::speedIndicator;
-    cell.value1 = toInt16(row.rightSpeedA / 5.0 + row.leftSpeedA * 20.0);
-    cell.value2 = toInt16(row.rightSpeedB / 5.0 + row.leftSpeedB * 20.0);
-    cell.value3 = toInt16(row.rightSpeedC / 5.0 + row.leftSpeedC * 20.0);
+    // A class whose speeds do not pack is blamed on its side s speed.
+    cell.value1 = blaming(1, [&] { return toInt16(row.rightSpeedA / 5.0 + row.leftSpeedA * 20.0); });
+    cell.value2 = blaming(2, [&] { return toInt16(row.rightSpeedB / 5.0 + row.leftSpeedB * 20.0); });
+    cell.value3 = blaming(3, [&] { return toInt16(row.rightSpeedC / 5.0 + row.leftSpeedC * 20.0); });
     // The stripe counts are taken as their low 16 bits and pack in 16-bit
     // arithmetic that wraps.
     cell.value4 = low16(static_cast<std::int64_t>(low16(row.leftStripes)) * 10 + low16(row.rightStripes));

@@ -12,7 +12,7 @@ constexpr std::int32_t profileLimit = 1000000;
 
 // A cell's gradient byte is the gradient plus 100 (32-bit arithmetic), low 8 bits.
 auto gradientWriter(std::int32_t gradient) {
-    return [gradient](RouteCell& cell) { cell.gradient = low8(addInt32(gradient, 100)); };
+    return [gradient](RouteCell& cell) { cell.gradient = low8(blaming(1, [&] { return addInt32(gradient, 100); })); };
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ CurveResult recordCurve(RouteModel& model, std::int32_t start, std::int32_t leng
         return profile.nextMetre() > profileLimit;
     };
     if (runThrough(start, false, 0.0)) return CurveResult::PastLimit;
-    if (runThrough(addInt32(start, length), true, turnRate)) return CurveResult::PastLimit;
+    if (runThrough(blaming(1, [&] { return addInt32(start, length); }), true, turnRate)) return CurveResult::PastLimit;
     return CurveResult::Done;
 }
 

@@ -63,7 +63,9 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
     const std::int32_t hours = readField<rows::station, F::hours>(reader);
     const std::int32_t minutes = readField<rows::station, F::minutes>(reader);
     const std::int32_t seconds = readField<rows::station, F::seconds>(reader);
-    station.scheduledTime = addInt32(mulInt32(addInt32(mulInt32(hours, 60), minutes), 60), seconds);
+    station.scheduledTime = blaming(static_cast<std::size_t>(F::hours), [&] {
+        return addInt32(mulInt32(addInt32(mulInt32(hours, 60), minutes), 60), seconds);
+    });
     setEntryText(entry, readField<rows::station, F::name>(reader));
 
     const StationKindInfo& kind = stationKind(station.kind);

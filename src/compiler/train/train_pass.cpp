@@ -149,7 +149,9 @@ private:
 
     // The line speed per cell is its fifth, which must fit a byte.
     auto lineSpeedWriter() const {
-        return [speed = pendingSpeed_](RouteCell& cell) { cell.lineSpeed = toUInt8(speed / 5.0); };
+        return [speed = pendingSpeed_](RouteCell& cell) {
+            cell.lineSpeed = blaming(1, [&] { return toUInt8(speed / 5.0); });
+        };
     }
     auto adhesionWriter() const {
         return [adhesion = pendingAdhesion_](RouteCell& cell) { cell.adhesion = low8(adhesion); };
@@ -220,7 +222,7 @@ private:
         claimed(i, CellFeature::CodePoint);
         if (row.value > 0) {
             cell.kind = cellkind::codePoint;
-            cell.value1 = toInt16(static_cast<std::int64_t>(row.value));
+            cell.value1 = blaming(1, [&] { return toInt16(static_cast<std::int64_t>(row.value)); });
         } else {
             cell.kind = cellkind::codePointWithoutValue;
         }
