@@ -9,6 +9,7 @@
 #include "compiler/common/rows.h"
 #include "compiler/line/profile.h"
 #include "compiler/train/restriction_recorder.h"
+#include "compiler/train/station_recorder.h"
 #include "model/entry_views.h"
 #include "model/error_codes.h"
 #include "model/scenario_table.h"
@@ -158,7 +159,7 @@ private:
             case CellFeature::RestrictionStart: return "the start of the restriction" + at;
             case CellFeature::RestrictionEnd: return "the end of the restriction" + at;
             case CellFeature::RestrictionMarker: return "a warning marker of the restriction" + at;
-            case CellFeature::StationStop: return "the stop cell of the station " + named(16) + at;
+            case CellFeature::StationStop: return "the stop cell of the station " + named(static_cast<std::size_t>(rows::StationField::name)) + at;
         }
         return "a feature";
     }
@@ -215,8 +216,8 @@ private:
 
     std::int64_t lastCell() const { return model_.cellCount; }
     std::string cellsEnd() const {
-        return "the cells end at " + metres(50 * static_cast<std::int64_t>(lastCell())) + " (the route length, " +
-               metres(trainRoute(model_).routeLength) + ", and 7000 m after it)";
+        return "the cells end at " + metres(cellMetres * static_cast<std::int64_t>(lastCell())) + " (the route length, " +
+               metres(trainRoute(model_).routeLength) + ", and " + metres(routeTailMetres) + " after it)";
     }
 
     const TracedRow* rowOf(const TracedSource& source, int index) const {
@@ -235,14 +236,14 @@ private:
             case error::routeTooLong:
                 return error(source, value(row, 0), row,
                              "route length " + metres(whole(source, row, 0).value_or(0)) +
-                                 " is above the limit of 1000000 m" + suffix,
+                                 " is above the limit of " + metres(maxRouteLength) + suffix,
                              e.code);
             case error::repetitionStartNotMultiple:
             case error::repetitionEndNotMultiple: {
                 const std::size_t i = e.code == error::repetitionStartNotMultiple ? 0 : 1;
                 return error(source, value(row, i), row,
                              fieldName(*row, i) + " " + metres(whole(source, row, i).value_or(0)) +
-                                 " must be a multiple of 50 m" + suffix,
+                                 " must be a multiple of " + metres(cellMetres) + suffix,
                              e.code);
             }
             case error::repetitionCodesMissing:
@@ -264,12 +265,12 @@ private:
             case error::stationNotMultiple:
                 return error(source, value(row, 0), row,
                              "station position " + metres(whole(source, row, 0).value_or(0)) +
-                                 " must be a multiple of 50 m" + suffix,
+                                 " must be a multiple of " + metres(cellMetres) + suffix,
                              e.code);
             case error::stationLengthNotMultiple:
                 return error(source, value(row, 2), row,
                              "station length " + metres(whole(source, row, 2).value_or(0)) +
-                                 " must be a multiple of 100 m" + suffix,
+                                 " must be a multiple of " + metres(stationLengthStep) + suffix,
                              e.code);
             case error::stationsTooClose: return stationsTooClose(source, row, suffix);
             case error::stationAreaTooEarly: {
@@ -277,8 +278,9 @@ private:
                 return error(source, value(row, 0), row,
                              "the area of the station at " + metres(whole(source, row, 0).value_or(0)) + " ends at " +
                                  metres(area != nullptr ? area->end : 0) +
-                                 ": a station where the train stops (kind below 25) needs its area to end after "
-                                 "100 m" + suffix,
+                                 ": a station where the train stops has its stop cell just before its area's end, "
+                                 "and needs it past cell 1, so its area must end at " +
+                                 metres(firstMetreFrom(stopCell, 2)) + " or further" + suffix,
                              e.code);
             }
             case error::tooManyStations: return tooManyStations(source, row, suffix);
@@ -325,7 +327,7 @@ private:
                          error::badCurve);
         }
         return error(source, value(row, 0), row,
-                     "the curve takes the plan-view line profile past metre 1000000" + suffix, error::badCurve);
+                     "the curve takes the plan-view line profile past metre " + std::to_string(profileLimit) + suffix, error::badCurve);
     }
 
     Diagnostic carriedNote(const TracedSource& source, const TracedError& e) const {
@@ -335,6 +337,15 @@ private:
                         " row, here, which sets the error position to " + metres(e.position.value_or(0)));
     }
 
+    // The last metre, at or before the cells' end and a little past it,
+    // where a feature passes the compile's own test.
+    template <typename Fits>
+    std::int64_t lastFitting(Fits&& fits) const {
+        std::int64_t metre = static_cast<std::int64_t>(cellMetres) * (static_cast<std::int64_t>(lastCell()) + 2);
+        while (metre > -1000 && !fits(metre)) --metre;
+        return metre;
+    }
+
     Diagnostic beyond(const TracedSource& source, const TracedRow* row, const TracedError& e,
                       const std::string& suffix) const {
         const auto p = whole(source, row, 0);
@@ -342,26 +353,35 @@ private:
             return error(source, std::nullopt, row, std::string(error::cause(e.code)) + suffix, e.code);
         }
         const std::string name = fieldName(*row, 0) + " " + metres(*p);
-        const std::int64_t cellsEndMetre = 50 * static_cast<std::int64_t>(lastCell());
         auto before = [&](std::int64_t first) {
             return error(source, value(row, 0), row,
                          name + " lies before the start of the line: the first position that fits is " + metres(first) +
                              suffix,
                          e.code);
         };
-        auto past = [&](std::int64_t lastFit) {
-            return error(source, value(row, 0), row,
-                         name + " lies beyond the last cell: the last position that fits is " + metres(lastFit) + "; " +
-                             cellsEnd() + suffix,
-                         e.code);
+        // A point feature's cell, a code point's, or none for the step rows.
+        std::int64_t (*cellOf)(std::int64_t) = nullptr;
+        switch (row->kind) {
+            case RowKind::board:
+            case RowKind::speedIndicator:
+            case RowKind::signal:
+            case RowKind::restriction: cellOf = pointCell; break;
+            case RowKind::codePoint: cellOf = codeCell; break;
+            default: break;
+        }
+        const auto fitsAt = [&](std::int64_t metre) {
+            return fitsCells(model_, metre) && (cellOf == nullptr || hasCell(model_, cellOf(metre)));
         };
         const bool fits = fitsCells(model_, *p);
         switch (row->kind) {
             case RowKind::station: {
-                if ((static_cast<double>(*p) + 800.0) / 50.0 > lastCell()) {
+                if (!stationFitsCells(model_, static_cast<std::int32_t>(*p))) {
+                    const std::int64_t last = lastFitting([&](std::int64_t metre) {
+                        return stationFitsCells(model_, static_cast<std::int32_t>(metre));
+                    });
                     return error(source, value(row, 0), row,
-                                 name + " lies too far along: a station needs 800 m of cells after its position, so "
-                                        "the last position that fits is " + metres(cellsEndMetre - 800) + "; " +
+                                 name + " lies too far along: a station needs room for its area in the cells after its "
+                                        "position, so the last position that fits is " + metres(last) + "; " +
                                      cellsEnd() + suffix,
                                  e.code);
                 }
@@ -373,14 +393,12 @@ private:
                              e.code);
             }
             case RowKind::signal:
-                if (fits) return before(-75);
-                break;
             case RowKind::codePoint:
-                if (fits) return before(-25);
+                if (fits) return before(firstMetreFrom(cellOf, 0));
                 break;
             case RowKind::restriction: {
                 if (!fits) break;
-                if (!hasCell(model_, pointCell(*p))) return before(-75);
+                if (!hasCell(model_, pointCell(*p))) return before(firstMetreFrom(pointCell, 0));
                 const std::int64_t end = *p + whole(source, row, 2).value_or(0);
                 return error(source, value(row, 2), row,
                              "the restriction at " + metres(*p) + " ends at " + metres(end) +
@@ -390,7 +408,10 @@ private:
             }
             default: break;
         }
-        return past(cellsEndMetre - 100);
+        return error(source, value(row, 0), row,
+                     name + " lies beyond the last cell: the last position that fits is " + metres(lastFitting(fitsAt)) +
+                         "; " + cellsEnd() + suffix,
+                     e.code);
     }
 
     Diagnostic taken(const TracedSource& source, const TracedRow* row, const TracedError& e,
@@ -440,9 +461,9 @@ private:
                 if (ownPoint) {
                     return error(source, value(row, 0), row,
                                  at + " puts one of its four warning markers in " + inCell +
-                                     ", which is its own warning point: a start that is not a multiple of 50 m can "
-                                     "put the first marker there; write the start as a multiple of 50 m, or 0 as the "
-                                     "markers flag" + suffix,
+                                     ", which is its own warning point: a start that is not a multiple of " + metres(cellMetres) +
+                                     " can put the first marker there; write the start as a multiple of " +
+                                     metres(cellMetres) + ", or 0 as the markers flag" + suffix,
                                  e.code);
                 }
                 point = "puts its four warning markers just before its warning point; " + inCell;
@@ -467,13 +488,14 @@ private:
 
     // "the station "NAME" at P", the name when the row got as far as it.
     std::string stationAt(const TracedSource& source, const TracedRow* row, std::int64_t position) const {
-        constexpr std::size_t nameField = 16;
+        constexpr auto nameField = static_cast<std::size_t>(rows::StationField::name);
         std::string text = "the station ";
         if (row != nullptr && row->values.size() > nameField) text += quotedToken(source.text(row->values[nameField])) + " ";
         return text + "at " + metres(position);
     }
 
     Diagnostic stationsTooClose(const TracedSource& source, const TracedRow* row, const std::string& suffix) const {
+        constexpr auto nameField = static_cast<std::size_t>(rows::StationField::name);
         const TracedRow* before = previousStation(source, row);
         const auto p = whole(source, row, 0);
         const TracedStationArea* extent = areaOf(source, row);
@@ -486,16 +508,16 @@ private:
         std::string message;
         if (*p <= *previousP) {
             message = stationAt(source, row, *p) + " comes after " + stationAt(source, before, *previousP) +
-                      ": stations must come in increasing position, their areas 350 m apart or more";
+                      ": stations must come in increasing position, their areas " + metres(stationSpacing) + " apart or more";
         } else {
             message = "the area of " + stationAt(source, row, *p) + " begins at " + metres(extent->start) +
-                      ", less than 350 m after the area of the previous station ends (" + metres(previous->end) +
-                      "): station areas must be 350 m apart or more";
+                      ", less than " + metres(stationSpacing) + " after the area of the previous station ends (" +
+                      metres(previous->end) + "): station areas must be " + metres(stationSpacing) + " apart or more";
         }
         Diagnostic d = error(source, value(row, 0), row, message + suffix, error::stationsTooClose);
         d.notes.push_back(note(source, value(before, 0).value_or(before->keyword),
                                "the previous station" +
-                                   (before->values.size() > 16 ? " " + quotedToken(source.text(before->values[16])) : std::string()) +
+                                   (before->values.size() > nameField ? " " + quotedToken(source.text(before->values[nameField])) : std::string()) +
                                    ", whose area runs from " + metres(previous->start) + " to " + metres(previous->end)));
         return d;
     }
@@ -507,15 +529,16 @@ private:
         }
         return error(source, std::nullopt, row,
                      "no entry of the scenario table is left after this station: stations and location boards share "
-                     "entries 1 to 80, so with " + std::to_string(boards) + " location board" +
-                         (boards == 1 ? "" : "s") + " at most " + std::to_string(std::max<std::int64_t>(78 - boards, 0)) +
+                     "entries " + std::to_string(firstStationEntry) + " to " + std::to_string(firstBoardEntry) + ", so with " +
+                         std::to_string(boards) + " location board" + (boards == 1 ? "" : "s") + " at most " +
+                         std::to_string(std::max<std::int64_t>(firstBoardEntry - firstStationEntry - 1 - boards, 0)) +
                          " stations fit" + suffix,
                      error::tooManyStations);
     }
 
     Diagnostic kmPostNotMultiple(const TracedSource& train, const std::string& suffix) const {
         if (const TracedSource* line = view_.source(SourceRole::Line)) {
-            // The last row of each set counts; its position and value must be multiples of 50.
+            // The last row of each set counts; its position and value must be whole cells.
             for (const RowKind kind : {RowKind::kmPostOne, RowKind::kmPostTwo, RowKind::kmPostThree}) {
                 const TracedRow* last = nullptr;
                 for (const TracedRow& r : line->rows) {
@@ -523,9 +546,9 @@ private:
                 }
                 for (std::size_t i = 0; last != nullptr && i < 2; ++i) {
                     const auto v = whole(*line, last, i);
-                    if (v && *v % 50 != 0) {
+                    if (v && *v % cellMetres != 0) {
                         return error(*line, value(last, i), last,
-                                     fieldName(*last, i) + " " + metres(*v) + " must be a multiple of 50 m" + suffix,
+                                     fieldName(*last, i) + " " + metres(*v) + " must be a multiple of " + metres(cellMetres) + suffix,
                                      error::kmPostNotMultiple);
                     }
                 }
@@ -814,15 +837,17 @@ private:
                     return at(1, "code value " + computed + " does not fit the cell's value (" + range + ")");
                 }
                 break;
-            case RowKind::station:
-                if (textTooLong && row.values.size() > 16) {
-                    return at(16, "the station name is " + std::to_string(source.text(row.values[16]).size()) +
+            case RowKind::station: {
+                constexpr auto name = static_cast<std::size_t>(rows::StationField::name);
+                if (textTooLong && row.values.size() > name) {
+                    return at(name, "the station name is " + std::to_string(source.text(row.values[name]).size()) +
                                       " bytes long: too long for a scenario entry");
                 }
-                if (blamed == 13) {
-                    return at(13, "the scheduled time in seconds, from hours, minutes and seconds, does not fit " + range);
+                if (blamed == static_cast<std::size_t>(rows::StationField::hours)) {
+                    return at(blamed, "the scheduled time in seconds, from hours, minutes and seconds, does not fit " + range);
                 }
                 break;
+            }
             case RowKind::curve:
                 if (blamed == 1) return at(1, "the curve's start plus its length passes " + number(wide->max) + " m");
                 break;
@@ -865,7 +890,7 @@ private:
                 message = "no free cell for a code point the compiler adds before the start of this restriction (cell " +
                           std::to_string(block->forCell) + "): " + taken;
             } else if (code == error::noCellInsideRestriction) {
-                message = "no free cell near cell " + std::to_string(position / 50) +
+                message = "no free cell near cell " + std::to_string(position / cellMetres) +
                           " for a code point the compiler adds inside this restriction or just in front of the "
                           "first signal after it: " + taken;
             } else {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compiler/common/rows.h"
+#include "compiler/train/restriction_recorder.h"
 
 namespace sb::diagnostics {
 
@@ -141,7 +142,7 @@ constexpr FieldRule signal[] = {
 };
 
 constexpr FieldRule restriction[] = {
-    R("m").position().from(1501).step(50).why("a restriction starting at 1500 m or less gets no warning point and no markers"),
+    R("m").position().from(restrictionWarningFrom + 1).step(50).why("a restriction starting this near the origin gets no warning point and no markers"),
     R("km/h").from(5).to(300).step(5),
     R("m").from(50).step(50),
     R().from(0).to(1),

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "compiler/common/field_reader.h"
+#include "compiler/common/rows.h"
+#include "compiler/common/step_fill.h"
 #include "compiler/line/profile.h"
 #include "model/charset.h"
 #include "model/conversions.h"
@@ -83,7 +85,8 @@ std::string formatRange(const FieldRule& rule) {
 }
 
 // Cells of the step profiles: a row at metre p takes effect from cell round(p / 50).
-std::int64_t stepCell(std::int64_t position) { return static_cast<std::int64_t>(roundHalfEven(position / 50.0)); }
+// The cell a step-profile row closes its run at, as the compile works it out.
+std::int64_t rowCell(std::int64_t position) { return stepCell(static_cast<std::int32_t>(position)); }
 
 class SourceChecker {
 public:
@@ -393,47 +396,32 @@ private:
         const std::size_t f = row.values[i];
         // Built only for a warning: every number of a long source passes here.
         const auto name = [&] { return std::string(rule.name) + " " + withUnit(r, rule.unit); };
+        const KeptValue kept = keptValue(rule.storage, r);
+        const auto keeps = [&] { return ": the cell holds " + withUnit(kept.min, rule.unit) + " to " + withUnit(kept.max, rule.unit); };
         switch (rule.storage) {
             case Storage::Gradient:
-                if (r + 100 >= 0 && r + 100 <= 255) return false;
-                warn(f, valueWrapped,
-                     name() + " is stored as " + withUnit(static_cast<std::int64_t>(low8(r + 100)) - 100, rule.unit) +
-                         ": a cell holds gradients from -100 to 155 ‰");
-                return true;
             case Storage::LowByte:
-                if (r >= 0 && r <= 255) return false;
-                warn(f, valueWrapped,
-                     name() + " is stored as " + withUnit(low8(r), rule.unit) + ": the cell holds 0 to 255");
-                return true;
             case Storage::Low16:
             case Storage::StripeCount:
-                if (r >= -32768 && r <= 32767) return false;
-                warn(f, valueWrapped,
-                     name() + " is stored as " + withUnit(low16(r), rule.unit) +
-                         ": the cell keeps 16 bits (-32768 to 32767)");
+            case Storage::MountainType:
+                if (kept.value == r) return false;
+                warn(f, valueWrapped, name() + " is stored as " + withUnit(kept.value, rule.unit) + keeps());
                 return true;
-            case Storage::MountainType: {
-                const std::int64_t type = r > 10 ? r - 10 : r;
-                if (type >= 0 && type <= 255) return false;
-                warn(f, valueWrapped, name() + " is stored as " + std::to_string(low8(type)) + ": the cell holds 0 to 255");
-                return true;
-            }
             case Storage::SignalTime: {
                 if (value(row, 1) != 2) return true;  // the time counts only when the first group is 2
-                if (r >= 1 && r <= 100) {
-                    warn(f, valueOutOfRange, name() + " is raised to 101: the time value is 0 or 101 to 255");
+                const std::int64_t raised = signalTimeValue(static_cast<std::int32_t>(r));
+                if (raised != r) {
+                    warn(f, valueOutOfRange, name() + " is raised to " + std::to_string(raised) + ": the compile reads it so");
                     return true;
                 }
-                if (r >= 0 && r <= 255) return true;
-                warn(f, valueWrapped, name() + " is stored as " + std::to_string(low8(r)) + ": the cell holds 0 to 255");
+                if (kept.value == r) return true;
+                warn(f, valueWrapped, name() + " is stored as " + std::to_string(kept.value) + keeps());
                 return true;
             }
             case Storage::Fifth: {
-                if (r % 5 == 0) return false;
-                const double stored = roundHalfEven(static_cast<double>(r) / 5.0) * 5.0;
+                if (kept.value == r) return false;
                 warn(f, valueRounded,
-                     name() + " is stored as " + withUnit(static_cast<std::int64_t>(stored), rule.unit) +
-                         ": the cells hold speeds in steps of 5 km/h");
+                     name() + " is stored as " + withUnit(kept.value, rule.unit) + ": the cells hold a speed as its fifth");
                 return false;
             }
             case Storage::AsRead: break;
@@ -538,11 +526,12 @@ private:
                 const auto left = value(row, 4);
                 const auto right = value(row, 8);
                 if (!left || !right) break;
-                const std::int64_t packed = static_cast<std::int64_t>(low16(*left)) * 10 + low16(*right);
-                if (packed < -32768 || packed > 32767) {
+                const std::int64_t packed =
+                    stripeSum(static_cast<std::int32_t>(*left), static_cast<std::int32_t>(*right));
+                if (low16(packed) != packed) {
                     warn(row.values[4], valueWrapped,
-                         "the stripe counts pack as side s × 10 + side d = " + std::to_string(packed) +
-                             ", which the cell keeps as " + std::to_string(low16(packed)));
+                         "the stripe counts pack into " + std::to_string(packed) + ", which the cell keeps as " +
+                             std::to_string(low16(packed)));
                 }
                 break;
             }
@@ -584,12 +573,12 @@ private:
                  "a " + noun + " row at " + withUnit(*here, "m") + " after the row at " + withUnit(*there, "m") + " (" +
                      rowLine(*before) + "): the rows of a step profile must come in increasing position, or the "
                      "earlier value fills one cell only and this one starts a cell late");
-        } else if (stepCell(*here) == stepCell(*there)) {
+        } else if (rowCell(*here) == rowCell(*there)) {
             warn(row.values[0], outOfOrder,
                  "the " + noun + " rows at " + withUnit(*there, "m") + " (" + rowLine(*before) + ") and " +
                      withUnit(*here, "m") + " fall in the same cell: the earlier value fills " +
-                     (stepCell(*here) > 0 ? "one cell only" : "no cell") + " and this one starts a cell late; keep "
-                     "the rows 50 m apart or more");
+                     (rowCell(*here) > 0 ? "one cell only" : "no cell") + " and this one starts a cell late; keep "
+                     "the rows " + withUnit(cellMetres, "m") + " apart or more");
         }
     }
 

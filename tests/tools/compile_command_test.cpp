@@ -247,7 +247,8 @@ TEST(CompileCommand, DiagnosticsNameTheAuthorsPathTheRowAndTheField) {
         {"station without a position in its code", builtInLine,
          replaced(builtInTrain, "stazione,       0,  1,  600", "stazione,       0,  1,  200"),
          "in put/my train.txt:14:17: error: the area of the station at 0 m ends at 100 m: a station where the train "
-         "stops (kind below 25) needs its area to end after 100 m (code 24)",
+         "stops has its stop cell just before its area's end, and needs it past cell 1, so its area must end at 125 m "
+         "or further (code 24)",
          nullptr},
         {"number too large in a row spread over two lines", builtInLine,
          withRow(builtInTrain, "segnale,    3000,   1, 3, 1\r\n  0, 0,    1,  2,1,0, 99999999999"),

@@ -5,6 +5,7 @@
 // and the diagnostics name fields by them.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -129,5 +130,22 @@ static_assert(std::size(station) == static_cast<std::size_t>(StationField::name)
 
 // The fields of a row kind, in file order.
 std::span<const RowField> rowFields(RowKind kind);
+
+// How the compile keeps a value: the recorders store through these, and
+// the diagnostics ask them what a value comes to.
+std::uint8_t gradientByte(std::int32_t gradient);  // the gradient plus 100, low 8 bits
+bool mountainMarkers(std::int32_t type);           // above 10: markers on every fourth cell
+std::int32_t mountainType(std::int32_t type);      // less 10 with markers (before its low 8 bits)
+std::int32_t signalTimeValue(std::int32_t time);   // 1 to 100 count as 101
+std::int64_t stripeSum(std::int32_t left, std::int32_t right);  // side s × 10 + side d, each its low 16 bits
+
+// What a value of a field stored so reads back as, in the author's units,
+// and the range the place keeps exactly.
+struct KeptValue {
+    std::int64_t value;
+    std::int64_t min;
+    std::int64_t max;
+};
+KeptValue keptValue(Storage storage, std::int64_t value);
 
 }  // namespace sb

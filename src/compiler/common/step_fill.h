@@ -9,6 +9,9 @@
 
 namespace sb {
 
+// The cell a step-profile row at this metre closes the previous run at.
+inline std::int32_t stepCell(std::int32_t position) { return toInt32(position / static_cast<double>(cellMetres)); }
+
 // Writes the cell at the cursor and moves on while the cursor is below
 // `until`: the cell at the cursor is always written, even when it is already
 // at or past `until`. Nothing is written past `lastCell`, the bound each

@@ -74,8 +74,8 @@ private:
                 const TrainHeaderEntry train = trainHeader(model_);
                 train.repetitionStart = readField<rows::signalRepetition, 0>(reader_);
                 train.repetitionEnd = readField<rows::signalRepetition, 1>(reader_);
-                if (train.repetitionStart % 50 != 0) return abandon(error::repetitionStartNotMultiple);
-                if (train.repetitionEnd % 50 != 0) return abandon(error::repetitionEndNotMultiple);
+                if (train.repetitionStart % cellMetres != 0) return abandon(error::repetitionStartNotMultiple);
+                if (train.repetitionEnd % cellMetres != 0) return abandon(error::repetitionEndNotMultiple);
                 if (contains(field, "4")) {
                     train.repetitionCodes = 4;
                 } else if (contains(field, "9")) {

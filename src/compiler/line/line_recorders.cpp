@@ -14,17 +14,13 @@ bool recordSpeedIndicator(RouteModel& model, const SpeedIndicatorRow& row) {
     cell.value3 = blaming(3, [&] { return toInt16(row.rightSpeedC / 5.0 + row.leftSpeedC * 20.0); });
     // The stripe counts are taken as their low 16 bits and pack in 16-bit
     // arithmetic that wraps.
-    cell.value4 = low16(static_cast<std::int64_t>(low16(row.leftStripes)) * 10 + low16(row.rightStripes));
+    cell.value4 = low16(stripeSum(row.leftStripes, row.rightStripes));
     return true;
 }
 
 void recordMountainStretch(RouteModel& model, const MountainRow& row) {
-    std::int32_t type = row.type;
-    bool markerFlag = false;
-    if (type > 10) {
-        type = type - 10;
-        markerFlag = true;
-    }
+    std::int32_t type = mountainType(row.type);
+    const bool markerFlag = mountainMarkers(row.type);
     const std::int32_t count = addInt32(model.mountainCount, 1);
     if (count >= static_cast<std::int32_t>(model.mountainStart.size())) {
         model.mountainCount = count;

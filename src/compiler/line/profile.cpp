@@ -2,23 +2,23 @@
 
 #include <algorithm>
 
+#include "compiler/common/rows.h"
 #include "compiler/common/step_fill.h"
 
 namespace sb {
 
 namespace {
 
-constexpr std::int32_t profileLimit = 1000000;
 
 // A cell's gradient byte is the gradient plus 100 (32-bit arithmetic), low 8 bits.
 auto gradientWriter(std::int32_t gradient) {
-    return [gradient](RouteCell& cell) { cell.gradient = low8(blaming(1, [&] { return addInt32(gradient, 100); })); };
+    return [gradient](RouteCell& cell) { cell.gradient = blaming(1, [&] { return gradientByte(gradient); }); };
 }
 
 }  // namespace
 
 void recordGradient(RouteModel& model, LineCursors& cursors, std::int32_t position, std::int32_t gradient) {
-    const std::int32_t n = toInt32(static_cast<double>(position) / 50.0);
+    const std::int32_t n = stepCell(position);
     if (n > 0) fillSteps(model, cursors.gradientCursor, n, model.cellCount, gradientWriter(cursors.pendingGradient));
     cursors.pendingGradient = gradient;
 }

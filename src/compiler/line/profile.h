@@ -9,6 +9,9 @@
 
 namespace sb {
 
+// The plan-view profile is built up to this metre at most.
+inline constexpr std::int32_t profileLimit = 1000000;
+
 // Cursors of the line pass that persist from row to row.
 // (The profile keeps its own cursor: LineProfile::nextMetre.)
 struct LineCursors {
@@ -28,7 +31,7 @@ std::optional<double> curveTurnRate(std::string_view keyword);
 void seedProfile(RouteModel& model);
 enum class CurveResult { Done, PastLimit };
 // Straight up to metre start, then turned up to start + length. PastLimit
-// when the profile passes metre 1000000.
+// when the profile passes metre profileLimit.
 CurveResult recordCurve(RouteModel& model, std::int32_t start, std::int32_t length, double turnRate);
 void fillProfileTail(RouteModel& model);
 

@@ -16,7 +16,7 @@ bool recordSignal(RouteModel& model, const SignalRow& row) {
     cell.value1 = blaming(2, [&] { return toInt16(static_cast<std::int64_t>(row.firstCode1) * 10 + row.secondCode1); });
     cell.value2 = blaming(3, [&] { return toInt16(static_cast<std::int64_t>(row.firstCode2) * 10 + row.secondCode2); });
     cell.value3 = blaming(4, [&] { return toInt16(static_cast<std::int64_t>(row.firstCode3) * 10 + row.secondCode3); });
-    const std::int32_t timeValue = row.timeValue >= 1 && row.timeValue <= 100 ? 101 : row.timeValue;
+    const std::int32_t timeValue = signalTimeValue(row.timeValue);
     cell.signalTime = row.firstGroup == 2 ? low8(timeValue) : 0;
     for (std::int64_t b = 1; b <= 4; ++b) {
         const std::int64_t mark =

@@ -11,13 +11,12 @@ RowVerdict stop(PassFlow flow, std::int32_t code, std::optional<std::int32_t> po
     return RowVerdict{flow, code, position};
 }
 
-// Stations need room for their whole area: (position + 800) / 50 must not
-// pass the last cell.
+}  // namespace
+
+// (position + 800) / 50 must not pass the last cell.
 bool stationFitsCells(const RouteModel& model, std::int32_t position) {
     return (static_cast<double>(position) + 800.0) / 50.0 <= model.cellCount;
 }
-
-}  // namespace
 
 void setStationArea(const StationEntry& station, const StationKindInfo& kind, std::int32_t position,
                     std::int32_t length) {
@@ -46,10 +45,10 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
     const std::int32_t position = readField<rows::station, F::position>(reader);
     station.position = position;
     if (!stationFitsCells(model, position)) return stop(PassFlow::Completion, error::beyondCells, position);
-    if (position % 50 != 0) return stop(PassFlow::Abandon, error::stationNotMultiple, position);
+    if (position % cellMetres != 0) return stop(PassFlow::Abandon, error::stationNotMultiple, position);
     station.kind = readField<rows::station, F::kind>(reader);
     const std::int32_t length = readField<rows::station, F::length>(reader);
-    if (length % 100 != 0) return stop(PassFlow::Abandon, error::stationLengthNotMultiple, position);
+    if (length % stationLengthStep != 0) return stop(PassFlow::Abandon, error::stationLengthNotMultiple, position);
     station.flagA = readField<rows::station, F::flagA>(reader);
     station.flagB = readField<rows::station, F::flagB>(reader);
     station.flagC = readField<rows::station, F::flagC>(reader);
@@ -99,7 +98,7 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
         stopCellRef.kind = cellkind::stationStop;
         stopCellRef.value1 = toInt16(static_cast<std::int64_t>(k));
     }
-    if (k > 1 && subInt32(station.areaStart, 350) < StationEntry(entryAt(model, k - 1)).areaEnd) {
+    if (k > 1 && subInt32(station.areaStart, stationSpacing) < StationEntry(entryAt(model, k - 1)).areaEnd) {
         return stop(PassFlow::Abandon, error::stationsTooClose, position);
     }
     stationCount = addInt32(stationCount, 1);

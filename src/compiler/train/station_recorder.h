@@ -12,6 +12,14 @@
 
 namespace sb {
 
+// Stations stand on a cell boundary, their lengths in whole steps.
+inline constexpr std::int32_t stationLengthStep = 100;
+// A station's area begins at least this far after the previous one ends.
+inline constexpr std::int32_t stationSpacing = 350;
+
+// Whether a station at this position has room for its whole area in the cells.
+bool stationFitsCells(const RouteModel& model, std::int32_t position);
+
 // The station area from the position and the length, as the kind decides
 // (flag C, already read, adds 50 m to centred areas), written into the
 // area's start and then its end.

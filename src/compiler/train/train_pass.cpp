@@ -160,7 +160,7 @@ private:
     PassFlow lineSpeedRow() {
         const PositionValueRow row = readInt32Row<rows::lineSpeed>(reader_, positionValueMembers);
         if (!fitsCells(model_, row.position)) return outsideCells(row.position);
-        const std::int32_t n = toInt32(row.position / 50.0);
+        const std::int32_t n = stepCell(row.position);
         // Rows never write the last cell; the completion may.
         if (n > 0) fillSteps(model_, speedCursor_, n, static_cast<std::int64_t>(model_.cellCount) - 1, lineSpeedWriter());
         pendingSpeed_ = row.value;
@@ -170,7 +170,7 @@ private:
     PassFlow adhesionRow() {
         const PositionValueRow row = readInt32Row<rows::adhesion>(reader_, positionValueMembers);
         if (!fitsCells(model_, row.position)) return outsideCells(row.position);
-        const std::int32_t n = toInt32(row.position / 50.0);
+        const std::int32_t n = stepCell(row.position);
         if (n > 0) fillSteps(model_, adhesionCursor_, n, model_.cellCount, adhesionWriter());
         pendingAdhesion_ = row.value;
         return PassFlow::Continue;
@@ -237,7 +237,7 @@ private:
         fillSteps(model_, adhesionCursor_, until, model_.cellCount, adhesionWriter());
         for (int entry = kmPostEntryThree; entry <= kmPostEntryOne; ++entry) {
             const ConstKmPostEntry posts(model_.scenario[static_cast<std::size_t>(entry)]);
-            if (posts.position % 50 != 0 || posts.value % 50 != 0) {
+            if (posts.position % cellMetres != 0 || posts.value % cellMetres != 0) {
                 model_.errorCode = error::kmPostNotMultiple;
                 model_.errorOrigin = ErrorOrigin{};
                 reader_.errorRecorded(error::kmPostNotMultiple, std::nullopt);
