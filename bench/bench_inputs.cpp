@@ -113,8 +113,8 @@ RouteModel namedModel() {
     return model;
 }
 
-MemorySources sourcesFor(const RouteModel& model, const std::string& lineText, const std::string& trainText) {
-    MemorySources sources;
+compiler::MemorySources sourcesFor(const RouteModel& model, const std::string& lineText, const std::string& trainText) {
+    compiler::MemorySources sources;
     sources.files[names::lineSource(model.lineName)] = lineText;
     sources.files[names::trainSource(model.lineName, model.trainNumber)] = trainText;
     return sources;

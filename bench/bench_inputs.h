@@ -23,6 +23,6 @@ std::string denseTrainText();
 
 // A model named like the built-in scenario, and the sources under its names.
 RouteModel namedModel();
-MemorySources sourcesFor(const RouteModel& model, const std::string& lineText, const std::string& trainText);
+compiler::MemorySources sourcesFor(const RouteModel& model, const std::string& lineText, const std::string& trainText);
 
 }  // namespace sb::bench

@@ -23,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace sb;
+using namespace sb::compiler;
 
 constexpr double mebibyte = 1024.0 * 1024.0;
 

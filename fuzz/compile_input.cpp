@@ -22,6 +22,7 @@ volatile std::size_t sink = 0;
 
 void compileFuzzInput(const std::uint8_t* data, std::size_t size) {
     using namespace sb;
+    using namespace sb::compiler;
     const auto [flags, lineText, trainText] = sb::fuzz::splitInput(data, size);
 
     // A fresh model each time: a compile that never sizes the cells would

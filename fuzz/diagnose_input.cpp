@@ -32,6 +32,7 @@ bool sameCompile(const sb::RouteModel& a, const sb::RouteModel& b) {
 
 void fuzzOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sb;
+    using namespace sb::compiler;
     const auto [flags, lineText, trainText] = fuzz::splitInput(data, size);
     const bool withProfile = (flags & fuzz::withoutProfileFlag) == 0;
 

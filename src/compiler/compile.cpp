@@ -8,7 +8,7 @@
 #include "compiler/train/train_pass.h"
 #include "model/file_names.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -96,4 +96,4 @@ CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& so
     return CompileOutcome{placeFormatMarks(model)};
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

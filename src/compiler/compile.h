@@ -10,7 +10,7 @@
 #include "compiler/common/source_files.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // Both passes over the sources named from model.lineName and
 // model.trainNumber. A run-time failure of the data inside them (a number
@@ -34,4 +34,4 @@ struct CompileOutcome {
 CompileOutcome compileModel(RouteModel& model, bool withProfile, SourceFiles& sources,
                             ReadListener* listener = nullptr);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -9,6 +9,8 @@
 #include "diagnostics/trace.h"
 #include "diagnostics/trace_view.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 // The line source's warnings and errors, then the train source's, then the

@@ -8,6 +8,8 @@
 
 #include "compiler/common/keywords.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 struct KeywordSuggestion {

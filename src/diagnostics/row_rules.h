@@ -15,6 +15,8 @@
 #include "compiler/common/read_listener.h"
 #include "compiler/common/rows.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 // A value's name, width and storage come from the compile's declaration

@@ -13,6 +13,8 @@
 #include "model/route_model.h"
 #include "diagnostics/diagnostic.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 struct ScenarioNames {

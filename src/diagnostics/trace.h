@@ -21,6 +21,8 @@
 #include "compiler/common/read_listener.h"
 #include "diagnostics/huge_page_memory.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 // Where a field was read: before the "[generale]" field, in the line

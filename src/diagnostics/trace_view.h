@@ -12,6 +12,8 @@
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/trace.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 // The paths the author gave for the two sources, shown instead of the

@@ -9,6 +9,8 @@
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/trace_view.h"
 
+#include "diagnostics/compiler_terms.h"
+
 namespace sb::diagnostics {
 
 struct WarningInfo {

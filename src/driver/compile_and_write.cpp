@@ -59,10 +59,10 @@ void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder
     group.commit();
 }
 
-CompileOutcome compileAndWrite(RouteModel& model, bool withProfile, const std::string& sourceFolder,
+compiler::CompileOutcome compileAndWrite(RouteModel& model, bool withProfile, const std::string& sourceFolder,
                                const std::string& outputFolder) {
     FolderSources sources(sourceFolder);
-    CompileOutcome outcome = compileModel(model, withProfile, sources);
+    compiler::CompileOutcome outcome = compiler::compileModel(model, withProfile, sources);
     if (outcome.fatal.empty()) writeCompiledFiles(model, outputFolder);
     return outcome;
 }

@@ -32,7 +32,7 @@ void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder
 // files into outputFolder. Source-data problems are left in model.errorCode
 // and model.errorPosition; a source that cannot be read or deleted throws
 // SourceFileError, and then no compiled file is written.
-CompileOutcome compileAndWrite(RouteModel& model, bool withProfile, const std::string& sourceFolder,
+compiler::CompileOutcome compileAndWrite(RouteModel& model, bool withProfile, const std::string& sourceFolder,
                                const std::string& outputFolder);
 
 }  // namespace sb::driver

@@ -8,7 +8,7 @@ bool FolderSources::exists(const std::string& name) const {
     try {
         return files::exists(files::joinPath(folder_, name));
     } catch (const files::FileError& e) {
-        throw SourceFileError(e.what());
+        throw compiler::SourceFileError(e.what());
     }
 }
 
@@ -16,7 +16,7 @@ std::string FolderSources::read(const std::string& name) {
     try {
         return files::readAll(files::joinPath(folder_, name));
     } catch (const files::FileError& e) {
-        throw SourceFileError(e.what());
+        throw compiler::SourceFileError(e.what());
     }
 }
 
@@ -24,7 +24,7 @@ void FolderSources::remove(const std::string& name) {
     try {
         files::removeIfExists(files::joinPath(folder_, name));
     } catch (const files::FileError& e) {
-        throw SourceFileError(e.what());
+        throw compiler::SourceFileError(e.what());
     }
 }
 

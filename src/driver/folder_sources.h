@@ -7,7 +7,7 @@
 
 namespace sb::driver {
 
-class FolderSources final : public SourceFiles {
+class FolderSources final : public compiler::SourceFiles {
 public:
     explicit FolderSources(std::string folder) : folder_(std::move(folder)) {}
     bool exists(const std::string& name) const override;

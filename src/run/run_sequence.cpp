@@ -68,7 +68,7 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
 
     // Named before each step so a failure says which one it stopped.
     std::string_view step = "starting";
-    CompileOutcome outcome;
+    compiler::CompileOutcome outcome;
     // One run at a time in the folder, held until the process ends.
     std::optional<files::FolderLock> lock;
     // An installed program in a system folder cannot write next to itself:

@@ -50,12 +50,12 @@ struct Compiled {
         if (line) sources.files[kLineFile] = *line;
         if (train) sources.files[kTrainFile] = *train;
         if (finish) {
-            fatal = sb::compileModel(model, withProfile, sources).fatal;
+            fatal = sb::compiler::compileModel(model, withProfile, sources).fatal;
             return;
         }
         model.withProfile = withProfile;
-        sb::resetScenarioTable(model);
-        sb::compileSources(model, sources);
+        sb::compiler::resetScenarioTable(model);
+        sb::compiler::compileSources(model, sources);
     }
 
     bool lineLeft() const { return sources.files.count(kLineFile) != 0; }
@@ -69,7 +69,7 @@ struct Compiled {
     }
 
     sb::RouteModel model;
-    sb::MemorySources sources;
+    sb::compiler::MemorySources sources;
     std::string fatal;
 };
 

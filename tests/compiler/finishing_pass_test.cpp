@@ -97,7 +97,7 @@ TEST(FinishingWalkTest, CodePointsGuardRestrictionsAndTheirSignals) {
             model.cells[p.index].kind = p.kind;
             model.cells[p.index].value1 = p.value1;
         }
-        sb::finishingWalk(model);
+        sb::compiler::finishingWalk(model);
         CellList found;
         for (std::size_t i = 0; i < model.cells.size(); ++i) {
             if (model.cells[i].kind == kCode) found.emplace_back(static_cast<int>(i), model.cells[i].value1);
@@ -113,7 +113,7 @@ TEST(FormatMarksTest, FreePlacesReceiveTheMarksAndTheCodes) {
     sb::allocateCells(model, 1000);
     model.scenario[86].text = "12345";
     model.scenario[85].text = "abcdefghijklmnopqrst";
-    EXPECT_EQ(sb::placeFormatMarks(model), "");
+    EXPECT_EQ(sb::compiler::placeFormatMarks(model), "");
     EXPECT_EQ(model.scenario[85].intA, 610);
     EXPECT_EQ(model.cells[1].value1, 5121);
     EXPECT_EQ(model.scenario[85].longD, 34455);
@@ -145,13 +145,13 @@ TEST(FormatMarksTest, ATakenPlaceEndsTheRunWithItsNumber) {
         model.scenario[85].longD = c.longD;
         model.cells[1].value1 = c.value1;
         model.cells[1].value2 = c.value2;
-        EXPECT_EQ(sb::placeFormatMarks(model), c.fatal);
+        EXPECT_EQ(sb::compiler::placeFormatMarks(model), c.fatal);
     }
 }
 
 TEST(FormatMarksTest, WithoutCellsTheMarksGoToTheTableOnly) {
     sb::RouteModel model;
-    EXPECT_EQ(sb::placeFormatMarks(model), "");
+    EXPECT_EQ(sb::compiler::placeFormatMarks(model), "");
     EXPECT_EQ(model.scenario[85].intA, 610);
     EXPECT_EQ(model.scenario[85].longD, 36111);  // filler letters only
     EXPECT_TRUE(model.cells.empty());

@@ -29,8 +29,8 @@ TEST(ScenarioCodesTest, CodesSumTheFirst25CharacterCodes) {
         sb::RouteModel model;
         model.scenario[86].text = c.train;
         model.scenario[85].text = c.line;
-        EXPECT_EQ(sb::unweightedScenarioCode(model), c.og);
-        EXPECT_EQ(sb::weightedScenarioCode(model), c.st);
+        EXPECT_EQ(sb::compiler::unweightedScenarioCode(model), c.og);
+        EXPECT_EQ(sb::compiler::weightedScenarioCode(model), c.st);
     }
 }
 
@@ -38,7 +38,7 @@ TEST(ScenarioCodesTest, TheCodeStringIsTrainNumberLineNameAndFillerLowerCased) {
     sb::RouteModel model;
     model.scenario[86].text = "2638";
     model.scenario[85].text = "VELDRA PALV";
-    EXPECT_EQ(sb::codeString(model), "2638veldra palvddmmttaaggrrzzkkeeppuuwwhh");
+    EXPECT_EQ(sb::compiler::codeString(model), "2638veldra palvddmmttaaggrrzzkkeeppuuwwhh");
 }
 
 }  // namespace

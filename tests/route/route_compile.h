@@ -23,10 +23,10 @@ inline sb::RouteModel compiled(const std::string& line, const std::string& train
     sb::RouteModel model;
     model.lineName = "L";
     model.trainNumber = "2638";
-    sb::MemorySources sources;
+    sb::compiler::MemorySources sources;
     sources.files[sb::names::lineSource(model.lineName)] = line;
     sources.files[sb::names::trainSource(model.lineName, model.trainNumber)] = train;
-    sb::compileModel(model, withProfile, sources);
+    sb::compiler::compileModel(model, withProfile, sources);
     return model;
 }
 

@@ -93,19 +93,19 @@ std::vector<std::string> backticked(const std::string& text) {
 
 struct KeywordTable {
     const char* heading;
-    sb::KeywordSection section;
+    sb::compiler::KeywordSection section;
 };
 
 const KeywordTable keywordTables[] = {
-    {"### 4.2 Header keywords", sb::KeywordSection::LineHeader},
-    {"### 4.5 Feature keywords", sb::KeywordSection::LineFeatures},
-    {"### 5.2 Keywords", sb::KeywordSection::Train},
+    {"### 4.2 Header keywords", sb::compiler::KeywordSection::LineHeader},
+    {"### 4.5 Feature keywords", sb::compiler::KeywordSection::LineFeatures},
+    {"### 5.2 Keywords", sb::compiler::KeywordSection::Train},
 };
 
 bool appears(const std::string& token) { return reference.find("`" + token + "`") != std::string::npos; }
 
 TEST(FormatReference, NamesEveryKeywordTheCodeKnows) {
-    for (const sb::KeywordInfo& info : sb::keywordCatalogue()) {
+    for (const sb::compiler::KeywordInfo& info : sb::compiler::keywordCatalogue()) {
         SCOPED_TRACE(std::string(info.noun));
         for (const std::string_view form : info.writtenAs) EXPECT_TRUE(appears(std::string(form))) << form;
         // The substrings the keyword test looks for are in the table of its section.
@@ -131,15 +131,15 @@ TEST(FormatReference, ListsOnlyKeywordsTheCodeKnows) {
         const Table table = firstTable(section(t.heading));
         ASSERT_FALSE(table.rows.empty());
         std::size_t kinds = 0;
-        for (const sb::KeywordInfo& info : sb::keywordCatalogue()) kinds += info.section == t.section ? 1 : 0;
+        for (const sb::compiler::KeywordInfo& info : sb::compiler::keywordCatalogue()) kinds += info.section == t.section ? 1 : 0;
         EXPECT_EQ(table.rows.size(), kinds);
         for (const auto& row : table.rows) {
             const std::vector<std::string> forms = backticked(row[table.column("written as")]);
             ASSERT_FALSE(forms.empty()) << row[table.column("written as")];
             // The row's forms all belong to one keyword of the section, whose
             // value count the table gives.
-            const sb::KeywordInfo* keyword = nullptr;
-            for (const sb::KeywordInfo& info : sb::keywordCatalogue()) {
+            const sb::compiler::KeywordInfo* keyword = nullptr;
+            for (const sb::compiler::KeywordInfo& info : sb::compiler::keywordCatalogue()) {
                 if (info.section != t.section) continue;
                 if (std::find(info.writtenAs.begin(), info.writtenAs.end(), forms.front()) != info.writtenAs.end()) {
                     keyword = &info;
@@ -151,10 +151,10 @@ TEST(FormatReference, ListsOnlyKeywordsTheCodeKnows) {
                           keyword->writtenAs.end())
                     << form;
             }
-            EXPECT_EQ(static_cast<std::size_t>(std::stoi(row[table.column("values")])), sb::rowFields(keyword->kind).size()) << forms.front();
+            EXPECT_EQ(static_cast<std::size_t>(std::stoi(row[table.column("values")])), sb::compiler::rowFields(keyword->kind).size()) << forms.front();
             for (const std::string& part : backticked(row[table.column("the keyword field contains")])) {
                 // The signal-repetition row also names the digit of its number of codes.
-                const bool digit = keyword->kind == sb::RowKind::signalRepetition && (part == "4" || part == "9");
+                const bool digit = keyword->kind == sb::compiler::RowKind::signalRepetition && (part == "4" || part == "9");
                 EXPECT_TRUE(digit || part == keyword->first || part == keyword->second) << part;
             }
         }

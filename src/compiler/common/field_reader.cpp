@@ -8,7 +8,7 @@
 
 #include "model/conversions.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -192,4 +192,4 @@ bool parseDecimal(std::string_view text, double& value) {
     return true;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -11,7 +11,7 @@
 
 #include "compiler/common/read_listener.h"
 
-namespace sb {
+namespace sb::compiler {
 
 class FieldReader {
 public:
@@ -92,4 +92,4 @@ private:
 // false for anything else (empty text included).
 bool parseDecimal(std::string_view text, double& value);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -2,7 +2,7 @@
 
 #include "compiler/common/text_match.h"
 
-namespace sb {
+namespace sb::compiler {
 
 std::string readKeywordField(FieldReader& reader) {
     std::string field = reader.readKeyword();
@@ -37,4 +37,4 @@ std::optional<std::string> nextKeyword(FieldReader& reader, DashSkipping skippin
     return field;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -8,7 +8,7 @@
 
 #include "compiler/common/field_reader.h"
 
-namespace sb {
+namespace sb::compiler {
 
 enum class DashSkipping {
     // The line file's header section: up to ten replacements in a row, the
@@ -29,4 +29,4 @@ std::optional<std::string> nextKeyword(FieldReader& reader, DashSkipping skippin
 // Reads one field as a keyword: the start of a row.
 std::string readKeywordField(FieldReader& reader);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -2,7 +2,7 @@
 
 #include "compiler/common/text_match.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -78,4 +78,4 @@ bool keywordMatches(RowKind kind, std::string_view field) {
     return holds(field, info.first, info.ignoreCase) && holds(field, info.second, info.ignoreCase);
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-namespace sb {
+namespace sb::compiler {
 
 // Every kind of row the compile reads.
 enum class RowKind : unsigned char {
@@ -64,4 +64,4 @@ const KeywordInfo& keywordInfo(RowKind kind);
 // The keyword test of a row kind on a keyword field.
 bool keywordMatches(RowKind kind, std::string_view field);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -13,7 +13,7 @@
 
 #include "compiler/common/keywords.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // Where a field stands: its first byte (after leading blanks) and its length
 // in bytes, with the 1-based line and column (in bytes) of that first byte.
@@ -111,4 +111,4 @@ public:
                                   std::span<const std::int64_t> /*tried*/) {}
 };
 
-}  // namespace sb
+}  // namespace sb::compiler

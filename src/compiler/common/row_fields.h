@@ -9,7 +9,7 @@
 #include "compiler/common/field_reader.h"
 #include "compiler/common/rows.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // Field Index of the row declared by Fields, read in its declared width:
 // std::int32_t, std::int16_t, std::uint8_t or, for a text, std::string.
@@ -49,4 +49,4 @@ Row readInt32Row(FieldReader& reader, const RowMembers<Row, N>& members) {
     return row;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

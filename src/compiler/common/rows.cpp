@@ -4,7 +4,7 @@
 
 #include "model/conversions.h"
 
-namespace sb {
+namespace sb::compiler {
 
 std::span<const RowField> rowFields(RowKind kind) {
     switch (kind) {
@@ -71,4 +71,4 @@ KeptValue keptValue(Storage storage, std::int64_t value) {
     return {value, INT32_MIN, INT32_MAX};
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -12,7 +12,7 @@
 #include "compiler/common/keywords.h"
 #include "compiler/common/read_listener.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // How the compile keeps a value once it is read and rounded.
 enum class Storage : unsigned char {
@@ -148,4 +148,4 @@ struct KeptValue {
 };
 KeptValue keptValue(Storage storage, std::int64_t value);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace sb {
+namespace sb::compiler {
 
 // A source file that cannot be read or deleted; the message names the file
 // and the cause.
@@ -45,4 +45,4 @@ public:
     void remove(const std::string& name) override { files.erase(name); }
 };
 
-}  // namespace sb
+}  // namespace sb::compiler

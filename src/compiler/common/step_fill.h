@@ -7,7 +7,7 @@
 
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // The cell a step-profile row at this metre closes the previous run at.
 inline std::int32_t stepCell(std::int32_t position) { return toInt32(position / static_cast<double>(cellMetres)); }
@@ -25,4 +25,4 @@ void fillSteps(RouteModel& model, std::int64_t& cursor, std::int64_t until, std:
     } while (cursor < until);
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -27,4 +27,4 @@ bool containsNoCase(std::string_view field, std::string_view part) {
     return false;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

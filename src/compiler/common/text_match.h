@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-namespace sb {
+namespace sb::compiler {
 
 bool contains(std::string_view field, std::string_view part);
 bool containsNoCase(std::string_view field, std::string_view part);
 
-}  // namespace sb
+}  // namespace sb::compiler

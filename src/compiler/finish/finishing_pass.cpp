@@ -7,7 +7,7 @@
 #include "compiler/finish/scenario_codes.h"
 #include "model/entry_views.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -170,4 +170,4 @@ std::string placeFormatMarks(RouteModel& model) {
     return "";
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -9,7 +9,7 @@
 #include "compiler/common/read_listener.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 inline constexpr std::int16_t finishingCodeValue = 180;
 inline constexpr std::int16_t tableFormatMark = 610;
@@ -26,4 +26,4 @@ void finishingWalk(RouteModel& model, ReadListener* listener = nullptr);
 // "1251" when a reserved place is already taken (the run must end), else "".
 std::string placeFormatMarks(RouteModel& model);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -1,6 +1,6 @@
 #include "compiler/finish/scenario_codes.h"
 
-namespace sb {
+namespace sb::compiler {
 
 unsigned char lowerSingleByte(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
@@ -35,4 +35,4 @@ std::int32_t weightedScenarioCode(const RouteModel& model) {
     return sum;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

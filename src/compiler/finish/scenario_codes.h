@@ -6,7 +6,7 @@
 
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 inline constexpr const char* codeFiller = "ddmmttaaggrrzzkkeeppuuwwhh";
 
@@ -23,4 +23,4 @@ std::int32_t weightedScenarioCode(const RouteModel& model);
 // Western code page.
 unsigned char lowerSingleByte(unsigned char c);
 
-}  // namespace sb
+}  // namespace sb::compiler

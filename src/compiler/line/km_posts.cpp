@@ -2,7 +2,7 @@
 
 #include "model/entry_views.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -76,4 +76,4 @@ void orderKilometrePosts(RouteModel& model) {
     }
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -3,8 +3,8 @@
 
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 void orderKilometrePosts(RouteModel& model);
 
-}  // namespace sb
+}  // namespace sb::compiler

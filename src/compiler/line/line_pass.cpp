@@ -7,7 +7,7 @@
 #include "compiler/line/line_recorders.h"
 #include "model/entry_views.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -197,4 +197,4 @@ void finishLineFile(RouteModel& model, LineCursors& cursors) {
     if (model.withProfile) fillProfileTail(model);
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

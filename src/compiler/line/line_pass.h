@@ -8,7 +8,7 @@
 #include "compiler/line/profile.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 enum class LinePassEnd {
     EndOfLineFile,  // the feature loop ended (end of data, or errorCode 15): the tails and the train pass follow
@@ -23,4 +23,4 @@ LinePassEnd readLineFile(RouteModel& model, FieldReader& reader, LineCursors& cu
 // the cells, and the profile to its end when it is built.
 void finishLineFile(RouteModel& model, LineCursors& cursors);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace sb {
+namespace sb::compiler {
 
 bool recordSpeedIndicator(RouteModel& model, const SpeedIndicatorRow& row) {
     RouteCell& cell = cellAt(model, pointCell(row.position));
@@ -61,4 +61,4 @@ bool recordBoard(RouteModel& model, std::int32_t position, const std::string& la
     return true;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

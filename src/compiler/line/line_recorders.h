@@ -8,7 +8,7 @@
 #include "compiler/common/row_fields.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // A speed indicator: three speeds and a stripe count for each side.
 struct SpeedIndicatorRow {
@@ -50,4 +50,4 @@ void recordMountainStretch(RouteModel& model, const MountainRow& row);
 // taken (the caller abandons the line file with errorCode 6).
 bool recordBoard(RouteModel& model, std::int32_t position, const std::string& label);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -5,7 +5,7 @@
 #include "compiler/common/rows.h"
 #include "compiler/common/step_fill.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -62,4 +62,4 @@ void fillProfileTail(RouteModel& model) {
     model.lineProfile.extendThrough(static_cast<std::int64_t>(model.profileLength) - 2, false, 0.0);
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

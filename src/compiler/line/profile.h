@@ -7,7 +7,7 @@
 
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // The plan-view profile is built up to this metre at most.
 inline constexpr std::int32_t profileLimit = 1000000;
@@ -35,4 +35,4 @@ enum class CurveResult { Done, PastLimit };
 CurveResult recordCurve(RouteModel& model, std::int32_t start, std::int32_t length, double turnRate);
 void fillProfileTail(RouteModel& model);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -1,6 +1,6 @@
 #include "compiler/train/restriction_recorder.h"
 
-namespace sb {
+namespace sb::compiler {
 
 bool restrictionCellsExist(const RouteModel& model, std::int32_t start, std::int32_t length) {
     return hasCell(model, pointCell(start)) && hasCell(model, pointCell(static_cast<std::int64_t>(start) + length));
@@ -65,4 +65,4 @@ RestrictionRecord recordRestriction(RouteModel& model, const RestrictionRow& row
     return {};
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

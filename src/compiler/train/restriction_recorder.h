@@ -6,7 +6,7 @@
 #include "compiler/common/row_fields.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 struct RestrictionRow {
     std::int32_t start;         // metre where the restriction begins
@@ -58,4 +58,4 @@ RestrictionRecord recordRestriction(RouteModel& model, const RestrictionRow& row
 // and its markers lie behind the start).
 bool restrictionCellsExist(const RouteModel& model, std::int32_t start, std::int32_t length);
 
-}  // namespace sb
+}  // namespace sb::compiler

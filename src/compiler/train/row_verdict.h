@@ -6,7 +6,7 @@
 
 #include "model/error_codes.h"
 
-namespace sb {
+namespace sb::compiler {
 
 enum class PassFlow {
     Continue,    // the row is recorded; the pass reads on
@@ -20,4 +20,4 @@ struct RowVerdict {
     std::optional<std::int32_t> position;  // errorPosition, for the codes that set one
 };
 
-}  // namespace sb
+}  // namespace sb::compiler

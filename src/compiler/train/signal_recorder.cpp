@@ -1,6 +1,6 @@
 #include "compiler/train/signal_recorder.h"
 
-namespace sb {
+namespace sb::compiler {
 
 bool recordSignal(RouteModel& model, const SignalRow& row) {
     const std::int64_t i = pointCell(row.position);
@@ -28,4 +28,4 @@ bool recordSignal(RouteModel& model, const SignalRow& row) {
     return true;
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

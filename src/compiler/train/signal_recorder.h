@@ -6,7 +6,7 @@
 #include "compiler/common/row_fields.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // A signal: two groups of codes (the first group's code, three codes, an
 // auxiliary code, then the second group's code and its three codes) and a
@@ -37,4 +37,4 @@ inline constexpr RowMembers<SignalRow, 11> signalMembers = {
 // is taken (the pass stops with errorCode 16); nothing is written then.
 bool recordSignal(RouteModel& model, const SignalRow& row);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -3,7 +3,7 @@
 #include "compiler/common/row_fields.h"
 #include "model/station_kinds.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -106,4 +106,4 @@ RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& s
     return RowVerdict{};
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -10,7 +10,7 @@
 #include "model/route_model.h"
 #include "model/station_kinds.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // Stations stand on a cell boundary, their lengths in whole steps.
 inline constexpr std::int32_t stationLengthStep = 100;
@@ -32,4 +32,4 @@ void setStationArea(const StationEntry& station, const StationKindInfo& kind, st
 // behind stays in the table. On success stationCount moves on by one.
 RowVerdict recordStation(RouteModel& model, FieldReader& reader, std::int32_t& stationCount);
 
-}  // namespace sb
+}  // namespace sb::compiler

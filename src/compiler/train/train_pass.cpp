@@ -9,7 +9,7 @@
 #include "compiler/train/station_recorder.h"
 #include "model/entry_views.h"
 
-namespace sb {
+namespace sb::compiler {
 
 namespace {
 
@@ -264,4 +264,4 @@ void readTrainFile(RouteModel& model, FieldReader& reader, SourceFiles& sources,
     TrainPass(model, reader, sources, sourceName).run();
 }
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -8,11 +8,11 @@
 #include "compiler/common/source_files.h"
 #include "model/route_model.h"
 
-namespace sb {
+namespace sb::compiler {
 
 // Reads the train source file (already read whole into reader) and deletes
 // it through sources, as the rules say, on every way out but a run-time
 // failure (which the caller's failure handler covers).
 void readTrainFile(RouteModel& model, FieldReader& reader, SourceFiles& sources, const std::string& sourceName);
 
-}  // namespace sb
+}  // namespace sb::compiler

@@ -10,7 +10,7 @@
 
 namespace {
 
-using sb::FieldReader;
+using sb::compiler::FieldReader;
 using sb::RunTimeFailure;
 
 enum class Width { Long, Integer, Byte };

@@ -13,6 +13,7 @@
 namespace {
 
 using namespace sb;
+using namespace sb::compiler;
 
 // Writes every event as one short line.
 class Recorder final : public ReadListener {

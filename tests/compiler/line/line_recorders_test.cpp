@@ -280,7 +280,7 @@ TEST(KmPostTest, SetsAreOrderedByPositionOrChosenByValue) {
         load(model.scenario[83], c.one);
         load(model.scenario[82], c.two);
         load(model.scenario[81], c.three);
-        sb::orderKilometrePosts(model);
+        sb::compiler::orderKilometrePosts(model);
         EXPECT_EQ(setOf(model.scenario[81]), c.entry81);
         EXPECT_EQ(setOf(model.scenario[82]), c.entry82);
         EXPECT_EQ(setOf(model.scenario[83]), c.entry83);

@@ -70,7 +70,7 @@ const TrainErrorCase kTrainErrors[] = {
 // A source that cannot be opened is no fault of the data: it leaves the
 // compile as a SourceFileError instead of becoming errorCode 25.
 TEST(TrainPassTest, AMissingTrainFileIsNotADataError) {
-    EXPECT_THROW(Compiled(lineSource(), std::nullopt), sb::SourceFileError);
+    EXPECT_THROW(Compiled(lineSource(), std::nullopt), sb::compiler::SourceFileError);
 }
 
 TEST(TrainPassTest, EachErrorSetsItsCodeAndPositionAndDeletesBothFiles) {
