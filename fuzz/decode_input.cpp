@@ -46,18 +46,15 @@ void fuzzOneInput(const std::uint8_t* data, std::size_t size) {
     switch (data[0] % 3) {
         case 0:
             expectDecodeErrorOnly([&] { listCells(out, decodeCells(bytes)); });
-            expectDecodeErrorOnly([&] { writeCellsJson(out, decodeCells(bytes)); });
             expectDecodeErrorOnly([&] { dumpCellFile(out, bytes); });
             break;
         case 1:
             expectDecodeErrorOnly([&] { listScenarioTable(out, decodeScenarioTable(bytes)); });
-            expectDecodeErrorOnly([&] { writeScenarioTableJson(out, decodeScenarioTable(bytes)); });
             expectDecodeErrorOnly([&] { dumpScenarioTableFile(out, bytes); });
             break;
         default:
             expectDecodeErrorOnly([&] { decodeLineProfile(bytes); });
             expectDecodeErrorOnly([&] { listLineProfile(out, bytes); });
-            expectDecodeErrorOnly([&] { writeLineProfileJson(out, bytes); });
             expectDecodeErrorOnly([&] { dumpLineProfileFile(out, bytes); });
             break;
     }

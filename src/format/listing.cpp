@@ -155,38 +155,4 @@ void listLineProfile(std::ostream& out, std::string_view bytes) {
     }
 }
 
-void writeCellsJson(std::ostream& out, const std::vector<RouteCell>& cells) {
-    out << "{\"kind\":\"cells\",\"cellCount\":" << static_cast<long long>(cells.size()) - 1 << ",\"cells\":[";
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0) out << ',';
-        writeJsonRecord(out, cellLayout, cells[i]);
-    }
-    out << "]}\n";
-}
-
-void writeScenarioTableJson(std::ostream& out, const ScenarioTable& entries) {
-    out << "{\"kind\":\"scenarioTable\",\"entries\":[";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (i > 0) out << ',';
-        writeJsonRecord(out, entryLayout, entries[i]);
-    }
-    out << "]}\n";
-}
-
-void writeLineProfileJson(std::ostream& out, std::string_view bytes) {
-    const std::size_t count = forEachProfileElement(bytes, [](std::size_t, const ProfileValue&) {});
-    if (count % 2 != 0) {
-        throw DecodeError("the file holds " + std::to_string(count) + " elements, not two axes of equal length");
-    }
-    const std::size_t perAxis = count / 2;
-    out << "{\"kind\":\"lineProfile\",\"profileLength\":" << static_cast<long long>(perAxis) - 1 << ",\"first\":[";
-    forEachProfileElement(bytes, [&](std::size_t index, const ProfileValue& v) {
-        if (index == perAxis) out << "],\"second\":[";
-        else if (index % perAxis != 0) out << ',';
-        out << profileElementJson(v);
-    });
-    if (perAxis == 0) out << "],\"second\":[";
-    out << "]}\n";
-}
-
 }  // namespace sb::format

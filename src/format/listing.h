@@ -18,15 +18,8 @@ void listScenarioTable(std::ostream& out, const ScenarioTable& entries);
 // The element count per type, each axis's extent and a few sample metres.
 void listLineProfile(std::ostream& out, std::string_view bytes);
 
-// {"kind":"cells","cellCount":N,"cells":[{field:value,...},...]}
-void writeCellsJson(std::ostream& out, const std::vector<RouteCell>& cells);
-// {"kind":"scenarioTable","entries":[...]}; texts converted to UTF-8.
-void writeScenarioTableJson(std::ostream& out, const ScenarioTable& entries);
-// {"kind":"lineProfile","profileLength":P,"first":[...],"second":[...]}:
-// null for an empty element, {"integer":n} for an integer, else the number.
-void writeLineProfileJson(std::ostream& out, std::string_view bytes);
-
-// A profile element as the JSON above writes it.
+// A profile element as JSON: null for an empty element, {"integer":n} for
+// an integer, else the number.
 std::string profileElementJson(const ProfileValue& element);
 
 // A field value as JSON text.

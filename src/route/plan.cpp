@@ -50,10 +50,6 @@ bool Plan::pointAt(std::int64_t metre, double& px, double& py) const {
     return true;
 }
 
-double curveClassRate(int curveClass) {
-    return curveClass >= 1 && curveClass <= 6 ? classRates[curveClass - 1] : 0.0;
-}
-
 namespace {
 
 // A metre holds a point when both its coordinates are there.

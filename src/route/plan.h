@@ -49,7 +49,4 @@ struct CurveStretch {
 };
 std::vector<CurveStretch> findCurves(const Plan& plan);
 
-// The rate of a curve class 1 to 6.
-double curveClassRate(int curveClass);
-
 }  // namespace sb::route

@@ -14,14 +14,6 @@ void appendLine(TextLines& lines, std::size_t& count, std::string_view line) {
 
 void closeLines(TextLines& lines, std::size_t count) { lines.at(count) = std::string(endMarker); }
 
-TextLines makeTextLines(std::initializer_list<std::string_view> lines) {
-    TextLines result;
-    std::size_t count = 0;
-    for (std::string_view line : lines) appendLine(result, count, line);
-    closeLines(result, count);
-    return result;
-}
-
 std::string renderTextLines(const TextLines& lines) {
     std::string bytes;
     for (const std::string& line : lines) {

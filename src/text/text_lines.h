@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstddef>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -17,10 +16,6 @@ using TextLines = std::array<std::string, textLinesCapacity>;
 
 // Stored right after the last document line; never written to a file.
 inline constexpr std::string_view endMarker = "riferimento fine del file";
-
-// Builds a TextLines from document lines in order, adding the end marker.
-// More than 1000 lines is a programming error (std::logic_error).
-TextLines makeTextLines(std::initializer_list<std::string_view> lines);
 
 // For writers that assemble their lines in several steps: appendLine stores
 // a line at `count` and moves the count on; closeLines stores the end marker

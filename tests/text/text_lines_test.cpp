@@ -67,11 +67,7 @@ TEST(RenderTextLines, FailsWithoutTheEndMarker) {
     EXPECT_THROW(renderTextLines(lines), std::logic_error);
 }
 
-TEST(MakeTextLines, ClosesWithTheMarkerAndRejectsMoreThanAThousandLines) {
-    const TextLines lines = sb::text::makeTextLines({"a", ""});
-    EXPECT_EQ(lines[2], marker);
-    EXPECT_EQ(renderTextLines(lines), "a\r\n\r\n");
-
+TEST(AppendLine, ClosesWithTheMarkerAndRejectsMoreThanAThousandLines) {
     TextLines full;
     std::size_t count = 0;
     for (int i = 0; i < 1000; ++i) sb::text::appendLine(full, count, "x");
