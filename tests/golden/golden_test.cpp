@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "format/compiled_files.h"
 #include "support/test_support.h"
 #include "tools/tool_process.h"
 
@@ -46,6 +47,18 @@ std::vector<std::string> linesOf(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
+}
+
+// A compiled file decoded by its kind (from its name) and encoded again.
+std::string reencoded(const std::string& name, const std::string& bytes) {
+    using namespace sb::format;
+    try {
+        if (name.ends_with("_linea.dat")) return lineProfileBytes(decodeLineProfile(bytes));
+        if (name.ends_with(".sim")) return scenarioTableBytes(decodeScenarioTable(bytes));
+        return cellFileBytes(decodeCells(bytes));
+    } catch (const DecodeError& failure) {
+        return std::string("does not decode: ") + failure.what();
+    }
 }
 
 // The SHA-256 of a file, as coreutils prints it: pins every compiled byte.
@@ -112,6 +125,9 @@ std::string outcomeOf(const fs::path& caseFolder) {
         const std::string path = "out/" + name;
         text << "\n== " << name << " (" << fs::file_size(work.file(path)) << " bytes) ==\n";
         text << "sha256: " << sha256Of(work.file(path)) << '\n';
+        // Every file decodes, and encodes again to the very same bytes.
+        const std::string bytes = sbtest::readFile(work.file(path));
+        EXPECT_EQ(reencoded(name, bytes), bytes) << name << ": decoded and encoded again, the bytes differ";
         // The stored fields as they are: a review sees every byte's change.
         const tooltest::Finished listing = tooltest::runTool({"inspect", "--raw", path}, work.path());
         if (listing.exitStatus != 0) text << "inspect exit status " << listing.exitStatus << ": " << listing.err;
