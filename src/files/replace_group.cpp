@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -35,8 +36,38 @@ std::vector<std::string> entriesOf(const std::string& folder) {
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
     if (!dir) throw FileError(io::describe("cannot list folder", folder, errno));
     std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir.get())) names.emplace_back(entry->d_name);
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) break;
+        names.emplace_back(entry->d_name);
+    }
+    // The end of the listing and a failure look alike but for errno.
+    if (errno != 0) throw FileError(io::describe("cannot list folder", folder, errno));
     return names;
+}
+
+// The program's tokens: six letters or digits.
+bool isToken(std::string_view token) {
+    if (token.size() != 6) return false;
+    for (const char c : token) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+// A name recovery may rename into place or back: a regular file, not a
+// link, a folder or anything else put there under the program's name.
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) throw FileError(io::describe("cannot look at", path, errno));
+    return S_ISREG(info.st_mode);
+}
+
+void requireRegularFile(const std::string& path) {
+    if (!isRegularFile(path)) {
+        throw FileError("\"" + path + "\" is not a regular file the program made; it is left as it is");
+    }
 }
 
 // ".<name>.<kind>-<token>" gives name, or nothing.
@@ -49,13 +80,16 @@ bool targetOf(const std::string& entry, std::string_view kind, const std::string
     return true;
 }
 
-Replacement readReplacement(const std::vector<std::string>& entries, const std::string& token) {
+// Only the program's own target names count: a staged, backup or
+// placeholder name of anything else is never touched.
+Replacement readReplacement(const std::vector<std::string>& entries, const std::string& token,
+                            const std::set<std::string>& own) {
     Replacement r;
     std::string name;
     for (const std::string& entry : entries) {
-        if (targetOf(entry, "tmp", token, name)) r.staged.insert(name);
-        if (targetOf(entry, "old", token, name)) r.backups.insert(name);
-        if (targetOf(entry, "none", token, name)) r.nones.insert(name);
+        if (targetOf(entry, "tmp", token, name) && own.count(name)) r.staged.insert(name);
+        if (targetOf(entry, "old", token, name) && own.count(name)) r.backups.insert(name);
+        if (targetOf(entry, "none", token, name) && own.count(name)) r.nones.insert(name);
     }
     return r;
 }
@@ -72,6 +106,7 @@ void rollForward(const std::string& folder, const Replacement& r, const std::str
 // Renaming a backup onto its own target (not yet replaced) does nothing, so
 // this can be repeated.
 void rollBack(const std::string& folder, const Replacement& r, const std::string& token) {
+    for (const std::string& name : r.backups) requireRegularFile(joinPath(folder, backup(name, token)));
     for (const std::string& name : r.backups) {
         const std::string target = joinPath(folder, name);
         io::renameChecked(joinPath(folder, backup(name, token)), target, target);
@@ -81,14 +116,10 @@ void rollBack(const std::string& folder, const Replacement& r, const std::string
     }
 }
 
-void removeRecord(const std::string& folder, const std::vector<std::string>& entries, const std::string& token) {
-    std::string name;
-    for (const std::string& entry : entries) {
-        if (targetOf(entry, "tmp", token, name) || targetOf(entry, "old", token, name) ||
-            targetOf(entry, "none", token, name)) {
-            io::unlinkIfThere(joinPath(folder, entry));
-        }
-    }
+void removeRecord(const std::string& folder, const Replacement& r, const std::string& token) {
+    for (const std::string& name : r.staged) io::unlinkIfThere(joinPath(folder, staged(name, token)));
+    for (const std::string& name : r.backups) io::unlinkIfThere(joinPath(folder, backup(name, token)));
+    for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder, none(name, token)));
 }
 
 }  // namespace
@@ -202,7 +233,9 @@ void ReplaceGroup::commit(FolderFlush flush) {
             io::flushFolder(folder_);
             rollBack(folder_, r, token_);
             io::flushFolder(folder_);
-            removeRecord(folder_, entriesOf(folder_), token_);
+            Replacement all = r;
+            all.staged.insert(staged_.begin(), staged_.end());
+            removeRecord(folder_, all, token_);
             io::unlinkIfThere(undo);
         } catch (const FileError&) {
             // the record stays for the next run to finish
@@ -217,38 +250,57 @@ void ReplaceGroup::commit(FolderFlush flush) {
     for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder_, none(name, token_)));
 }
 
-std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames) {
+namespace {
+
+std::vector<std::string> recoverOwnNames(const std::string& folder, const std::vector<std::string>& ownNames) {
     std::vector<std::string> done;
+    const std::set<std::string> ownSet(ownNames.begin(), ownNames.end());
     std::vector<std::string> entries = entriesOf(folder);
     for (const std::string& entry : entries) {
         const bool isForward = entry.rfind(forwardMarker, 0) == 0;
         const bool isUndo = entry.rfind(undoMarker, 0) == 0;
         if (!isForward && !isUndo) continue;
         const std::string token = entry.substr((isForward ? forwardMarker : undoMarker).size());
-        const Replacement r = readReplacement(entries, token);
-        if (isForward) {
+        Replacement r = isToken(token) ? readReplacement(entries, token, ownSet) : Replacement{};
+        // A marker of another program, another scenario or no token at all is left alone.
+        if (r.staged.empty() && r.backups.empty() && r.nones.empty()) continue;
+        requireRegularFile(joinPath(folder, entry));
+        // A staged name that is not a file the program made (a link, say) is
+        // never put in place: the replacement is undone instead, and it stays.
+        std::set<std::string> foreign;
+        for (const std::string& name : r.staged) {
+            if (!isRegularFile(joinPath(folder, staged(name, token)))) foreign.insert(name);
+        }
+        const bool forward = isForward && foreign.empty();
+        if (forward) {
             rollForward(folder, r, token);
         } else {
             rollBack(folder, r, token);
         }
         io::flushFolder(folder);
-        removeRecord(folder, entries, token);
+        for (const std::string& name : foreign) r.staged.erase(name);
+        removeRecord(folder, r, token);
         io::unlinkIfThere(joinPath(folder, entry));
         io::flushFolder(folder);
-        done.push_back(std::string(isForward ? "finished" : "undid") + " the replacement of " +
+        done.push_back(std::string(forward ? "finished" : "undid") + " the replacement of " +
                        std::to_string(r.staged.size() + r.backups.size() + r.nones.size()) +
                        " file(s) that an interrupted run left in \"" + folder + "\"");
+        // The names left are reported with the leftovers below.
     }
 
     if (!done.empty()) entries = entriesOf(folder);
     std::size_t removed = 0;
     for (const std::string& entry : entries) {
         for (const std::string& own : ownNames) {
-            if (isOwnLeftover(entry, own)) {
+            if (!isOwnLeftover(entry, own)) continue;
+            // Only files the program made go; anything else under its names stays, and is named.
+            if (isRegularFile(joinPath(folder, entry))) {
                 io::unlinkIfThere(joinPath(folder, entry));
                 ++removed;
-                break;
+            } else {
+                done.push_back("left \"" + joinPath(folder, entry) + "\" as it is: it is not a regular file the program made");
             }
+            break;
         }
     }
     if (removed > 0) {
@@ -256,6 +308,17 @@ std::vector<std::string> recoverFolder(const std::string& folder, const std::vec
                        folder + "\"");
     }
     return done;
+}
+
+}  // namespace
+
+std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames) {
+    try {
+        return recoverOwnNames(folder, ownNames);
+    } catch (const FileError& failure) {
+        throw FileError(std::string(failure.what()) + "; the folder \"" + folder +
+                        "\" holds an interrupted replacement that the next run completes");
+    }
 }
 
 }  // namespace sb::files

@@ -167,6 +167,53 @@ TEST(RecoverFolder, RemovesOnlyLeftoversThatCarryOurNames) {
     EXPECT_EQ(done.size(), 1u);
 }
 
+// Planted names around a marker: recovery acts only on the program's own
+// targets, never puts a link or a folder in place, and leaves a user's files be.
+TEST(RecoverFolder, TouchesOnlyItsOwnRegularFiles) {
+    struct Planted {
+        const char* name;
+        std::map<std::string, std::string> files;  // "<link>" plants a symlink to outside.txt
+        std::map<std::string, std::string> expected;
+    };
+    const std::string fwd(forwardMarker);
+    const std::string undo(undoMarker);
+    const Planted cases[] = {
+        {"a user's files under a forward and an undo marker",
+         {{"notes.txt", "mine"}, {".notes.txt.tmp-AAAAAA", "ATTACKER"}, {fwd + "AAAAAA", ""},
+          {"thesis.tex", "mine"}, {".thesis.tex.old-BBBBBB", "ATTACKER"}, {"user.cfg", "mine"},
+          {".user.cfg.none-BBBBBB", ""}, {undo + "BBBBBB", ""}},
+         {{"notes.txt", "mine"}, {".notes.txt.tmp-AAAAAA", "ATTACKER"}, {fwd + "AAAAAA", ""},
+          {"thesis.tex", "mine"}, {".thesis.tex.old-BBBBBB", "ATTACKER"}, {"user.cfg", "mine"},
+          {".user.cfg.none-BBBBBB", ""}, {undo + "BBBBBB", ""}}},
+        {"an empty token", {{"a.dat", "old a"}, {".a.dat.tmp-", "ATTACKER"}, {fwd, ""}},
+         {{"a.dat", "old a"}, {".a.dat.tmp-", "ATTACKER"}, {fwd, ""}}},
+        {"a staged name that is a link: undone, the link left",
+         {{"a.dat", "old a"}, {".a.dat.old-Ab12Cd", "old a"}, {".a.dat.tmp-Ab12Cd", "<link>"}, {fwd + "Ab12Cd", ""}},
+         {{"a.dat", "old a"}, {".a.dat.tmp-Ab12Cd", "<link>"}}},
+    };
+    for (const Planted& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder outside;
+        sbtest::writeFile(outside.file("outside.txt"), "outside");
+        sbtest::TempFolder folder;
+        for (const auto& [name, text] : c.files) {
+            if (text == "<link>") {
+                fs::create_symlink(outside.file("outside.txt"), folder.file(name));
+            } else {
+                sbtest::writeFile(folder.file(name), text);
+            }
+        }
+        recoverFolder(folder.path(), {"a.dat", "b.sim"});
+        std::map<std::string, std::string> left;
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            const std::string name = entry.path().filename().string();
+            left[name] = entry.is_symlink() ? "<link>" : sbtest::readFile(entry.path().string());
+        }
+        EXPECT_EQ(left, c.expected);
+        EXPECT_EQ(sbtest::readFile(outside.file("outside.txt")), "outside");
+    }
+}
+
 TEST(FolderLock, ASecondHolderWaitsThenGivesUpNamingTheFolder) {
     sbtest::TempFolder folder;
     const FolderLock first = FolderLock::acquire(folder.path(), std::chrono::milliseconds(0));
