@@ -62,7 +62,7 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
             files::createFolder(options.outputFolder);
             const files::FolderLock lock = driver::claimFolder(
                 options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices);
-            driver::writeCompiledFiles(compiled.model, options.outputFolder);
+            driver::writeCompiledFiles(compiled.model, options.outputFolder, &notices);
             written = true;
         } catch (const std::exception& failure) {
             writeFailure = failure.what();

@@ -45,7 +45,7 @@ std::function<void(const files::ReplaceGroup::Write&)> streamed(Encode encode) {
 
 }  // namespace
 
-void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder) {
+void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder, std::vector<std::string>* notices) {
     files::ReplaceGroup group(outputFolder, files::Atomicity::AllOrNothing);
     if (model.withProfile) {
         group.stage(names::lineProfileFile(model.lineName), streamed([&](format::ByteWriter& out) {
@@ -56,7 +56,7 @@ void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder
                 streamed([&](format::ByteWriter& out) { format::writeScenarioTableFile(out, model.scenario); }));
     group.stage(names::cellFile(model.lineName, model.trainNumber),
                 streamed([&](format::ByteWriter& out) { format::writeCellFile(out, model.cells); }));
-    group.commit();
+    group.commit(files::FolderFlush::Now, notices);
 }
 
 compiler::CompileOutcome compileAndWrite(RouteModel& model, bool withProfile, const std::string& sourceFolder,

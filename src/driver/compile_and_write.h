@@ -25,7 +25,9 @@ files::FolderLock claimFolder(const std::string& folder, const std::vector<std::
 // Writes the compiled files of a finished model into outputFolder (the line
 // profile file only when withProfile is set), all three or none, also across
 // a kill. File failures throw files::FileError.
-void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder);
+// Clean-up that failed after the set was in place is said in notices.
+void writeCompiledFiles(const RouteModel& model, const std::string& outputFolder,
+                        std::vector<std::string>* notices = nullptr);
 
 // Compiles the sources found in sourceFolder (named from model.lineName and
 // model.trainNumber) and, unless a fatal check stops it, writes the compiled

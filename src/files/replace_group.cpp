@@ -164,7 +164,7 @@ void ReplaceGroup::stage(const std::string& name, const std::function<void(const
     staged_.push_back(name);
 }
 
-void ReplaceGroup::commit(FolderFlush flush) {
+void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) {
     // Every staged file is flushed before anything is renamed; flushed one
     // after another once all are written, their pages are already on their
     // way, so the flushes overlap rather than queue.
@@ -245,9 +245,16 @@ void ReplaceGroup::commit(FolderFlush flush) {
     }
     staged_.clear();
     // Done and flushed; a marker that outlives a crash here is a no-op forward.
-    io::unlinkIfThere(forward);
-    for (const std::string& name : r.backups) io::unlinkIfThere(joinPath(folder_, backup(name, token_)));
-    for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder_, none(name, token_)));
+    try {
+        io::unlinkIfThere(forward);
+        for (const std::string& name : r.backups) io::unlinkIfThere(joinPath(folder_, backup(name, token_)));
+        for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder_, none(name, token_)));
+    } catch (const FileError& failure) {
+        if (notices != nullptr) {
+            notices->push_back(std::string("warning: the new files are in place, but ") + failure.what() +
+                               "; the next run removes what is left");
+        }
+    }
 }
 
 namespace {

@@ -54,7 +54,10 @@ public:
     // Flushes every staged file, then puts them in place; throws FileError,
     // naming the file and the cause, after undoing what it did when it
     // fails. An AllOrNothing group always flushes the folder.
-    void commit(FolderFlush flush = FolderFlush::Now);
+    // Once the set is in place, a failure to remove the record or a backup
+    // no longer fails the commit: it is said in notices, when given, and the
+    // next run's recovery removes what is left.
+    void commit(FolderFlush flush = FolderFlush::Now, std::vector<std::string>* notices = nullptr);
 
 private:
     void flushStaged();
