@@ -43,6 +43,11 @@ void copySource(const std::string& path, const std::string& internalName, std::m
         throw files::FileError("cannot open \"" + path + "\": " + std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
+    if (static_cast<std::uint64_t>(info.st_size) > sourceSizeCap) {
+        throw files::FileError("\"" + path + "\" holds " + std::to_string(info.st_size) +
+                               " bytes: a source may hold at most " + std::to_string(sourceSizeCap >> 20) +
+                               " MiB (the longest route the format allows takes a few megabytes)");
+    }
     kept[internalName] = files::readAll(path);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +29,10 @@ struct ScenarioNames {
 // the line name), else the built-in scenario's.
 ScenarioNames scenarioNames(const std::string& lineSource, const std::string& trainSource,
                             const std::optional<std::string>& lineName, const std::optional<std::string>& trainNumber);
+
+// The largest source read: the longest route the format allows is a few
+// megabytes, and a source is refused before it is read whole.
+inline constexpr std::uint64_t sourceSizeCap = std::uint64_t{64} << 20;
 
 struct SourceCompile {
     RouteModel model;

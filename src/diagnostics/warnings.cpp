@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "compiler/common/field_reader.h"
@@ -108,6 +109,12 @@ public:
                          [](const Found& a, const Found& b) { return a.offset < b.offset; });
         std::vector<Diagnostic> out;
         for (Found& f : found_) out.push_back(std::move(f.diagnostic));
+        for (const auto& [id, count] : counts_) {
+            if (count > warningCap) {
+                out.push_back(view_.atFile(source_.role, Severity::Warning,
+                                           std::to_string(count - warningCap) + " more [" + std::string(id) + "]"));
+            }
+        }
         return out;
     }
 
@@ -118,6 +125,8 @@ private:
     };
 
     void warn(std::size_t field, std::string_view id, std::string message) {
+        // A source of junk would otherwise give millions: the first few of a kind say it.
+        if (++counts_[id] > warningCap) return;
         message += " [" + std::string(id) + "]";
         found_.push_back(Found{source_.fields[field].span.offset,
                                view_.at(source_, field, Severity::Warning, std::move(message))});
@@ -312,6 +321,11 @@ private:
     }
 
     void unknown(std::size_t f, std::string_view word) {
+        // Past the cap only the count matters: no suggestion is looked for.
+        if (counts_[unknownKeyword] >= warningCap) {
+            ++counts_[unknownKeyword];
+            return;
+        }
         const KeywordSection here = sectionOf(source_.fields[f].section);
         const std::string field = quotedToken(word);
         for (const RowKind kind : matchingKinds(word)) {
@@ -613,6 +627,7 @@ private:
     std::optional<std::size_t> failedField_;
     int failedRow_ = -1;
     std::vector<Found> found_;
+    std::map<std::string_view, std::size_t> counts_;  // warnings of each identifier, shown or not
 };
 
 }  // namespace

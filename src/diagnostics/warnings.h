@@ -21,6 +21,9 @@ struct WarningInfo {
 // A feature the compile drops or writes over: told by the compile itself.
 inline constexpr std::string_view featureDropped = "feature-dropped";
 
+// Warnings shown per identifier and source; the rest are counted in one line.
+inline constexpr std::size_t warningCap = 20;
+
 // Every warning the tool gives, for the reference and its test.
 std::span<const WarningInfo> warningCatalogue();
 

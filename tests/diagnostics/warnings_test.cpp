@@ -12,6 +12,7 @@
 #include "support/test_support.h"
 #include "tools/tool_process.h"
 #include "diagnostics/source_compile.h"
+#include "diagnostics/warnings.h"
 
 namespace {
 
@@ -206,6 +207,19 @@ TEST(SourceWarnings, StaySilentOnWhatTheFormatsAllow) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(warningsOf(c), c.expected);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SourceWarnings, AreCappedPerIdentifierWithOneLineForTheRest) {
+    std::string junk;
+    for (int i = 0; i < 25; ++i) junk += "xyzzy" + std::to_string(i) + ", 1, 2\r\n";
+    const std::vector<std::string> found = warningsOf({"junk rows", line("[fine]", junk + "[fine]"), baseTrain, {}});
+    ASSERT_EQ(found.size(), sb::diagnostics::warningCap + 1);
+    EXPECT_EQ(found.front(), "unknown-keyword line.txt:18:1");
+    EXPECT_EQ(found.back(), "unknown-keyword line.txt:0:0");  // "5 more [unknown-keyword]"
 }
 
 }  // namespace

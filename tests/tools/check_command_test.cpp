@@ -115,6 +115,9 @@ TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
     sbtest::writeFile(folder.file("line.txt"), builtInLine);
     sbtest::writeFile(folder.file("train.txt"), builtInTrain);
     fs::create_directory(folder.file("a folder"));
+    // Sparse: over the cap a source may hold, refused before it is read.
+    sbtest::writeFile(folder.file("huge.txt"), "");
+    fs::resize_file(folder.file("huge.txt"), std::uintmax_t{65} << 20);
     const std::vector<std::vector<std::string>> cases = {
         {"check"},
         {"check", "line.txt"},
@@ -126,6 +129,7 @@ TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
         {"check", "line.txt", "missing.txt"},
         {"check", "a folder", "train.txt"},
         {"check", "line.txt", "a folder"},
+        {"check", "huge.txt", "train.txt"},
     };
     for (const auto& args : cases) {
         std::string shown;
@@ -135,7 +139,7 @@ TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
         EXPECT_EQ(run.exitStatus, 2);
         EXPECT_FALSE(run.err.empty());
     }
-    EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{"line.txt", "train.txt", "a folder"}));
+    EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{"line.txt", "train.txt", "a folder", "huge.txt"}));
 }
 
 }  // namespace
