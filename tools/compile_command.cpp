@@ -61,7 +61,8 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
         try {
             files::createFolder(options.outputFolder);
             const files::FolderLock lock = driver::claimFolder(
-                options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices);
+                options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices,
+                [&err](const std::string& line) { err << "scenario-tool: " << displayText(line) << std::endl; });
             driver::writeCompiledFiles(compiled.model, options.outputFolder, &notices);
             written = true;
         } catch (const std::exception& failure) {

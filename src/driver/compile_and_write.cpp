@@ -24,8 +24,14 @@ std::chrono::milliseconds patience() {
 }  // namespace
 
 files::FolderLock claimFolder(const std::string& folder, const std::vector<std::string>& fileNames,
-                              std::vector<std::string>& notices) {
-    files::FolderLock lock = files::FolderLock::acquire(folder, patience());
+                              std::vector<std::string>& notices, const std::function<void(const std::string&)>& say) {
+    const auto waiting = [&](long holder) {
+        if (!say) return;
+        say("another run" + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string()) +
+            " holds the folder \"" + folder + "\"; this run waits for it up to " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(patience()).count()) + " s");
+    };
+    files::FolderLock lock = files::FolderLock::acquire(folder, patience(), waiting);
     for (std::string& line : files::recoverFolder(folder, fileNames)) notices.push_back(std::move(line));
     return lock;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,10 @@ inline constexpr std::chrono::milliseconds folderPatience{60'000};
 // or undoes what a killed run left and removes that run's temporary files
 // (only those carrying one of fileNames). notices gets one line per thing
 // done. Throws files::FileError when the folder cannot be held.
+// After a second of waiting, say(line) tells once that another run holds it.
 files::FolderLock claimFolder(const std::string& folder, const std::vector<std::string>& fileNames,
-                              std::vector<std::string>& notices);
+                              std::vector<std::string>& notices,
+                              const std::function<void(const std::string&)>& say = {});
 
 // Writes the compiled files of a finished model into outputFolder (the line
 // profile file only when withProfile is set), all three or none, also across

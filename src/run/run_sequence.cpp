@@ -81,7 +81,8 @@ int runScenarioBuilder(Platform& platform, const std::string& folder) {
     try {
         step = "claiming the program's folder";
         std::vector<std::string> notices;
-        lock.emplace(driver::claimFolder(folder, names::runFiles(model.lineName, model.trainNumber), notices));
+        lock.emplace(driver::claimFolder(folder, names::runFiles(model.lineName, model.trainNumber), notices,
+                                         [](const std::string& line) { standardError()(std::string(programName) + line); }));
         step = "writing the line source file";
         builtin::writeLineSource(folder, model.lineName);
         step = "writing the train source file";

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "files/file_store.h"
 #include "files/folder_lock.h"
@@ -217,13 +219,15 @@ TEST(RecoverFolder, TouchesOnlyItsOwnRegularFiles) {
 TEST(FolderLock, ASecondHolderWaitsThenGivesUpNamingTheFolder) {
     sbtest::TempFolder folder;
     const FolderLock first = FolderLock::acquire(folder.path(), std::chrono::milliseconds(0));
+    std::vector<long> told;  // the wait speaks once, after a second, naming the holder
     try {
-        FolderLock::acquire(folder.path(), std::chrono::milliseconds(100));
+        FolderLock::acquire(folder.path(), std::chrono::milliseconds(1300), [&](long holder) { told.push_back(holder); });
         FAIL() << "two holders";
     } catch (const FileError& e) {
         EXPECT_NE(std::string(e.what()).find("another run holds the folder \"" + folder.path() + "\""), std::string::npos)
             << e.what();
     }
+    EXPECT_EQ(told, std::vector<long>{static_cast<long>(::getpid())});
 }
 
 struct RefusedFile {
