@@ -87,7 +87,14 @@ int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& e
         return exitUsage;
     }
     try {
-        show(*kind, files::readRegularFile(options.path, maxBytes(*kind)), options, out);
+        const std::string bytes = files::readRegularFile(options.path, maxBytes(*kind));
+        // Nothing the simulator can load: a compile that stopped before it sized the cells writes it so.
+        if (bytes.empty()) {
+            err << "scenario-tool: \"" << options.path << "\" is empty: it holds no record, so it is not a compiled file "
+                << "the simulator can load\n";
+            return exitUsage;
+        }
+        show(*kind, bytes, options, out);
     } catch (const format::DecodeError& failure) {
         out.flush();
         err << "scenario-tool: \"" << options.path << "\" does not fit its layout: " << failure.what() << '\n';

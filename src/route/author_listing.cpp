@@ -304,7 +304,9 @@ void writeCellsJsonForAuthors(std::ostream& out, const std::vector<RouteCell>& c
     const CellReading reading = readCells(cells);
     Json json;
     json["kind"] = "cells";
-    json["cellCount"] = reading.cellCount;
+    // As the listing counts them: cells 0 to lastCell.
+    json["cellCount"] = reading.cellCount + 1;
+    json["lastCell"] = reading.cellCount;
     json["counts"] = countsJson(countFeatures(reading.features), true);
     Json features = Json::array();
     for (const Feature& feature : reading.features) features.push_back(featureJson(feature));

@@ -17,7 +17,7 @@ void listCellsForAuthors(std::ostream& out, const std::vector<RouteCell>& cells)
 void listTableForAuthors(std::ostream& out, const ScenarioTable& entries);
 void listProfileForAuthors(std::ostream& out, std::string_view bytes);
 
-// {"kind":"cells","cellCount":N,"counts":{...},"features":[...],"cells":[{stored fields...,"decoded":{...}}]}
+// {"kind":"cells","cellCount":N,"lastCell":N-1,"counts":{...},"features":[...],"cells":[{stored fields...,"decoded":{...}}]}
 void writeCellsJsonForAuthors(std::ostream& out, const std::vector<RouteCell>& cells);
 // {"kind":"scenarioTable","counts":{...},"general":{...},"stations":[...],"boardLabels":[...],
 //  "kmPosts":[...],"entries":[{stored fields...,"role":...}]}
