@@ -20,8 +20,7 @@ int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
     try {
         compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile);
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << displayText(failure.what()) << '\n';
-        return exitUsage;
+        return failed(err, failure, "checking \"" + options.lineSource + "\" and \"" + options.trainSource + "\"");
     }
     writeDiagnostics(err, compile.diagnostics);
     if (options.json) out << jsonLine(resultJson(compile));

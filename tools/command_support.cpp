@@ -1,5 +1,6 @@
 #include "tools/command_support.h"
 
+#include <new>
 #include <ostream>
 #include <utility>
 
@@ -37,8 +38,12 @@ bool namesUsable(const diagnostics::ScenarioNames& scenario, std::ostream& err) 
     return true;
 }
 
-int failed(std::ostream& err, const std::exception& failure) {
-    err << "scenario-tool: " << diagnostics::displayText(failure.what()) << '\n';
+int failed(std::ostream& err, const std::exception& failure, const std::string& doing) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        err << "scenario-tool: ran out of memory while " << diagnostics::displayText(doing) << '\n';
+    } else {
+        err << "scenario-tool: " << diagnostics::displayText(failure.what()) << '\n';
+    }
     return exitUsage;
 }
 

@@ -19,7 +19,8 @@ int exitStatusOf(const diagnostics::SourceCompile& compile, bool werror);
 // Whether both names can name the scenario's files; says why not on err.
 bool namesUsable(const diagnostics::ScenarioNames& scenario, std::ostream& err);
 
-// "scenario-tool: WHAT" on err; returns the usage/input-failure status.
-int failed(std::ostream& err, const std::exception& failure);
+// "scenario-tool: WHAT" on err, or for memory exhausted what the tool was
+// doing; returns the usage/input-failure status.
+int failed(std::ostream& err, const std::exception& failure, const std::string& doing);
 
 }  // namespace sb::tool

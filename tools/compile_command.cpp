@@ -73,8 +73,7 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
     try {
         compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile, writeSet);
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << displayText(failure.what()) << '\n';
-        return exitUsage;
+        return failed(err, failure, "compiling \"" + options.lineSource + "\" and \"" + options.trainSource + "\"");
     }
 
     writeDiagnostics(err, compile.diagnostics);

@@ -9,6 +9,7 @@
 #include "format/layouts.h"
 #include "format/listing.h"
 #include "route/author_listing.h"
+#include "tools/command_support.h"
 #include "tools/exit_status.h"
 
 namespace sb::tool {
@@ -100,8 +101,7 @@ int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& e
         err << "scenario-tool: \"" << options.path << "\" does not fit its layout: " << failure.what() << '\n';
         return exitUsage;
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << failure.what() << '\n';
-        return exitUsage;
+        return failed(err, failure, "reading \"" + options.path + "\"");
     }
     return exitOk;
 }

@@ -122,6 +122,8 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "scenario-tool: ran out of memory\n";
     } catch (const std::exception& failure) {
         std::cerr << "scenario-tool: " << sb::diagnostics::displayText(failure.what()) << '\n';
     } catch (...) {

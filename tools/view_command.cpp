@@ -191,8 +191,7 @@ int runView(const ViewOptions& options, std::ostream& out, std::ostream& err) {
         err << "scenario-tool: " << failure.message << '\n';
         return exitUsage;
     } catch (const std::exception& failure) {
-        err << "scenario-tool: " << failure.what() << '\n';
-        return exitUsage;
+        return failed(err, failure, "drawing the route page");
     }
     return exitOk;
 }

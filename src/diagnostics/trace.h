@@ -179,7 +179,8 @@ class SourceTrace final : public ReadListener {
 public:
     // kept: the bytes of sources by the compile's name, which outlive the
     // trace; a source read from elsewhere is copied.
-    explicit SourceTrace(const std::map<std::string, std::string>* kept = nullptr) : kept_(kept) {}
+    explicit SourceTrace(const std::map<std::string, std::string>* kept = nullptr)
+        : memory_(firstRegion(kept), &regions_), kept_(kept) {}
     SourceTrace(const SourceTrace&) = delete;
     SourceTrace& operator=(const SourceTrace&) = delete;
 
@@ -214,11 +215,22 @@ public:
 private:
     TracedSource* current() { return sources_.empty() ? nullptr : &sources_.back(); }
 
+    // Room for the fields and rows of the sources at once (they take about
+    // 16 bytes per source byte), so that a small compile asks for little
+    // address space and a long one grows in a few steps.
+    static std::size_t firstRegion(const std::map<std::string, std::string>* kept) {
+        std::size_t bytes = 0;
+        if (kept != nullptr) {
+            for (const auto& source : *kept) bytes += source.second.size();
+        }
+        return std::max<std::size_t>(std::size_t{1} << 20, 16 * bytes);
+    }
+
     // The trace of a long source fills megabytes once: it is carved, in
     // the order it is made, out of one large huge-page region (only the
     // pages touched are ever backed), all given back when the trace goes.
     HugePageRegions regions_;
-    std::pmr::monotonic_buffer_resource memory_{std::size_t{64} << 20, &regions_};
+    std::pmr::monotonic_buffer_resource memory_;
     const std::map<std::string, std::string>* kept_;
     std::deque<std::string> copies_;  // sources not kept by the caller
     std::vector<TracedSource> sources_;

@@ -110,6 +110,18 @@ TEST(CheckCommand, TheExportedBuiltInSourcesCheckWithoutAnyWarning) {
     }
 }
 
+// The sanitizers' runtimes reserve far more address space than this on their own.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(SB_SANITIZED)
+TEST(CheckCommand, TheBuiltInScenarioChecksWithin64MiBOfAddressSpace) {
+    sbtest::TempFolder folder;
+    ASSERT_EQ(runTool({"export", "src"}, folder.path()).exitStatus, 0);
+    const Finished run = sbtest::runProcess("/usr/bin/prlimit", {"--as=67108864", SB_TOOL_PATH, "check",
+                                            "src/" + lineSourceName, "src/" + trainSourceName},
+                                            folder.path());
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+}
+#endif
+
 TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
     sbtest::TempFolder folder;
     sbtest::writeFile(folder.file("line.txt"), builtInLine);
