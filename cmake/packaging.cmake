@@ -41,6 +41,7 @@ if(SB_HELP2MAN)
   install(FILES ${SB_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
   message(STATUS "help2man not found: no manual pages")
+  add_custom_target(man-pages)
 endif()
 
 set(CPACK_PACKAGE_NAME scenario-builder)
