@@ -171,6 +171,10 @@ TEST(SourceWarnings, FireAtTheFieldToBlame) {
         {"code point under a later station's stop cell", baseLine,
          train("stazione,       0", "abbattimento,  2100,  180\r\nstazione,       0"),
          {"feature-dropped train.txt:8:16"}},
+        {"restriction end under a later station's stop cell", baseLine,
+         replaced(train("rallentamento,   1900,    30,   50, 0,  1,  0\r\n", ""), "stazione,       0",
+                  "rallentamento,   1900,    30,   150, 0,  1,  0\r\nstazione,       0"),
+         {"feature-dropped train.txt:8:18"}},
     };
     for (const WarningCase& c : cases) {
         SCOPED_TRACE(c.name);
