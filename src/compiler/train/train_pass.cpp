@@ -219,13 +219,13 @@ private:
             reader_.tell([&](ReadListener& l) { l.cellTaken(i, CellFeature::CodePoint); });
             return stop(RowVerdict{PassFlow::Abandon, error::codePointCellTaken, row.position});
         }
-        claimed(i, CellFeature::CodePoint);
         if (row.value > 0) {
             cell.kind = cellkind::codePoint;
             cell.value1 = blaming(1, [&] { return toInt16(static_cast<std::int64_t>(row.value)); });
         } else {
             cell.kind = cellkind::codePointWithoutValue;
         }
+        claimed(i, CellFeature::CodePoint);
         return PassFlow::Continue;
     }
 

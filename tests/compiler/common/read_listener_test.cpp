@@ -43,6 +43,30 @@ public:
         events.push_back(stage == ReadStage::LineTails ? "line tails" : "train completion");
     }
     void failed(std::string_view) override { events.push_back("failure"); }
+
+    // The facts about cells, on a list of their own.
+    std::vector<std::string> facts;
+    void cellClaimed(std::int64_t cell, CellFeature f) override { facts.push_back("claim " + cellOf(cell, f)); }
+    void cellTaken(std::int64_t cell, CellFeature f) override { facts.push_back("taken " + cellOf(cell, f)); }
+    void featureReplaced(std::int64_t cell, CellFeature by) override { facts.push_back("replaced " + cellOf(cell, by)); }
+    void codePointAdded(std::int64_t cell, std::int64_t forCell) override {
+        facts.push_back("added " + std::to_string(cell) + " for " + std::to_string(forCell));
+    }
+    void finishingBlocked(std::int32_t code, std::int64_t forCell, std::span<const std::int64_t> tried) override {
+        facts.push_back("blocked " + std::to_string(code) + " for " + std::to_string(forCell) + " tried " +
+                        std::to_string(tried.size()));
+    }
+    void valueTooWide(double value, double, double, std::optional<std::size_t> field) override {
+        facts.push_back("too wide " + std::to_string(static_cast<long long>(value)) + " field " +
+                        (field ? std::to_string(*field) : std::string("?")));
+    }
+
+private:
+    static std::string cellOf(std::int64_t cell, CellFeature f) {
+        static const char* const names[] = {"board", "indicator", "signal", "code point", "warning",
+                                            "start", "end", "marker", "stop"};
+        return std::to_string(cell) + " " + names[static_cast<int>(f)];
+    }
 };
 
 TEST(ReadListener, FieldsAreReportedWithLineColumnAndLength) {
@@ -124,6 +148,40 @@ TEST(ReadListener, ThePassesTellRowsErrorsAndStages) {
     EXPECT_EQ(shown, (std::vector<std::string>{"data", "row route length", "header ends", "row gradient",
                                                "row location board", "row speed indicator", "error 21 at 300"}));
     EXPECT_EQ(model.errorCode, 21);
+}
+
+// The compile tells each cell a feature takes, finds taken or writes over,
+// where it finds them; a line of 2000 m under every case.
+TEST(ReadListener, ThePassesTellTheFactsOfTheCells) {
+    const std::string line = "[generale]\r\nlunghezza percorso, 2000\r\n[cartelli]\r\ncartello_indicatore, 2050, (B)\r\n[fine]\r\n";
+    const std::string station = "stazione, 2000, 6, 300, 0,0,0, 1,1,0, 2,1,1, 1, 13,22,0, S\r\n";
+    const struct {
+        const char* name;
+        std::string train;
+        std::vector<std::string> facts;
+    } cases[] = {
+        {"a stop cell over a board", station, {"claim 42 board", "replaced 42 stop", "claim 42 stop"}},
+        {"a signal on the board's cell", "segnale, 2050, 1,1,1,1,0,1,1,1,1,0\r\n",
+         {"claim 42 board", "taken 42 signal"}},
+        {"a restriction and the code points added for it",
+         "rallentamento, 1750, 30, 50, 0, 0, 0\r\n",
+         {"claim 42 board", "claim 37 end", "claim 36 start", "claim 12 warning", "added 31 for 36", "added 25 for 36",
+          "added 18 for 36"}},
+        {"a code value too wide, blamed on its field", "abbattimento, 1000, 40000\r\n",
+         {"claim 42 board", "too wide 40000 field 1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RouteModel model;
+        model.lineName = "L";
+        model.trainNumber = "1";
+        MemorySources sources;
+        sources.files["L_linea.txt"] = line;
+        sources.files["L_1-.txt"] = "[generale]\r\nvelocita, 0, 50\r\n" + c.train + "[fine]\r\n";
+        Recorder recorder;
+        compileModel(model, false, sources, &recorder);
+        EXPECT_EQ(recorder.facts, c.facts);
+    }
 }
 
 }  // namespace
