@@ -270,7 +270,10 @@ std::vector<std::string> recoverOwnNames(const std::string& folder, const std::v
         const std::string token = entry.substr((isForward ? forwardMarker : undoMarker).size());
         Replacement r = isToken(token) ? readReplacement(entries, token, ownSet) : Replacement{};
         // A marker of another program, another scenario or no token at all is left alone.
-        if (r.staged.empty() && r.backups.empty() && r.nones.empty()) continue;
+        if (r.staged.empty() && r.backups.empty() && r.nones.empty()) {
+            done.push_back("left \"" + joinPath(folder, entry) + "\" alone: it records nothing of this run's files");
+            continue;
+        }
         requireRegularFile(joinPath(folder, entry));
         // A staged name that is not a file the program made (a link, say) is
         // never put in place: the replacement is undone instead, and it stays.
