@@ -12,6 +12,7 @@
 #include "builtin/train_source.h"
 #include "support/test_support.h"
 #include "tool_process.h"
+#include "tools/route_page/assets.h"
 #include "tools/route_page/route_page.h"
 #include "view_page.h"
 
@@ -240,6 +241,20 @@ TEST(StepPoints, WideRunsExactlyNarrowRunsAsAColumn) {
             EXPECT_EQ(points[i].second, c.points[i].second) << i;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The page's styles and script are embedded byte for byte from their files.
+TEST(RoutePageAssets, AreTheFilesBesideThePageByteForByte) {
+    const std::string folder = std::string(SB_SOURCE_DIR) + "/tools/route_page/";
+    EXPECT_EQ(sb::tool::routeSvgStyle, sbtest::readFile(folder + "svg_style.css"));
+    EXPECT_EQ(sb::tool::routePageStyle, sbtest::readFile(folder + "page_style.css"));
+    EXPECT_EQ(sb::tool::routePageControls, sbtest::readFile(folder + "controls.html"));
+    EXPECT_EQ(sb::tool::routePageErrorTrap, sbtest::readFile(folder + "error_trap.js"));
+    EXPECT_EQ(sb::tool::routePageScript, sbtest::readFile(folder + "page_script.js"));
 }
 
 }  // namespace
