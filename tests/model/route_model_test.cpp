@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
+
+#include "model/entry_views.h"
 
 namespace {
 
@@ -52,6 +55,48 @@ TEST(RouteModelTest, TheRangeTestAcceptsUpToTwoCellsBeforeTheLast) {
     sb::allocateCells(model, 44000);
     EXPECT_TRUE(sb::fitsCells(model, 50900));
     EXPECT_FALSE(sb::fitsCells(model, 50901));
+}
+
+}  // namespace
+
+namespace {
+
+// Each view names the slots its role keeps, as the compiled record lays them out.
+TEST(EntryViews, NameTheSlotsOfTheirRole) {
+    sb::ScenarioEntry e;
+    const sb::StationEntry station(e);
+    station.areaStart = 1;
+    station.areaEnd = 2;
+    station.position = 3;
+    station.scheduledTime = 4;
+    station.flagA = 5;
+    station.flagB = 6;
+    station.flagC = 7;
+    station.codeA3 = 8;
+    station.stopTime = 9;
+    station.codeA1 = 10;
+    station.codeB3 = 11;
+    EXPECT_EQ((std::vector<int>{e.longA, e.longB, e.longC, e.longD, e.byteA, e.byteE, e.byteD, e.byteB, e.byteC, e.intA,
+                                e.intE}),
+              (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+
+    sb::ScenarioEntry line;
+    const sb::LineHeaderEntry header(line);
+    header.backgroundOne = 1;
+    header.backgroundTwo = 2;
+    header.backgroundThree = 3;
+    header.formatMark = 4;
+    header.scenarioCode = 5;
+    EXPECT_EQ((std::vector<int>{line.longA, line.longC, line.longB, line.intA, line.longD}),
+              (std::vector<int>{1, 2, 3, 4, 5}));
+
+    sb::ScenarioEntry train;
+    const sb::TrainHeaderEntry trainHeader(train);
+    trainHeader.repetitionCodes = 9;
+    trainHeader.sand = 1;
+    trainHeader.clockHours = 13;
+    trainHeader.clockSeconds = 30;
+    EXPECT_EQ((std::vector<int>{train.longC, train.intA, train.intC, train.intE}), (std::vector<int>{9, 1, 13, 30}));
 }
 
 }  // namespace
