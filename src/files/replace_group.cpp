@@ -6,12 +6,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <map>
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "files/file_store.h"
 #include "files/posix_io.h"
+#include "files/replace_record.h"
 
 namespace sb::files {
 
@@ -19,14 +21,12 @@ namespace {
 
 std::string staged(const std::string& name, const std::string& token) { return "." + name + ".tmp-" + token; }
 std::string backup(const std::string& name, const std::string& token) { return "." + name + ".old-" + token; }
-std::string none(const std::string& name, const std::string& token) { return "." + name + ".none-" + token; }
 
-// What a folder holds of one replacement, read back from the names.
-struct Replacement {
-    std::set<std::string> staged;   // targets whose new file is not in place yet
-    std::set<std::string> backups;  // targets whose old file has a second name
-    std::set<std::string> nones;    // targets that had no old file
-};
+constexpr std::string_view staleMarker = ".scenario-replace.stale-";
+// A record being written; renamed to the forward marker once whole.
+constexpr std::string_view unfinishedRecord = ".scenario-replace.record-";
+// A record is a few lines per target; anything larger is not one.
+constexpr std::size_t recordCap = 1 << 20;
 
 struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
@@ -56,70 +56,93 @@ bool isToken(std::string_view token) {
     return true;
 }
 
-// A name recovery may rename into place or back: a regular file, not a
-// link, a folder or anything else put there under the program's name.
-bool isRegularFile(const std::string& path) {
+// The state under a name now, never following a link: absent, or a regular
+// file's size and hash. Anything else there is none of the program's files.
+std::optional<FileState> stateAt(const std::string& path, std::optional<std::uint64_t> onlyOfSize = std::nullopt) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) return FileState{};
+        if (errno == ELOOP) return std::nullopt;
+        throw FileError(io::describe("cannot open", path, errno));
+    }
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) throw FileError(io::describe("cannot look at", path, errno));
-    return S_ISREG(info.st_mode);
+    if (::fstat(fd, &info) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw FileError(io::describe("cannot look at", path, err));
+    }
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (!S_ISREG(info.st_mode) || (onlyOfSize && *onlyOfSize != size)) {
+        ::close(fd);
+        return S_ISREG(info.st_mode) ? std::optional<FileState>(FileState{true, size, 0}) : std::nullopt;
+    }
+    ContentHash hash;
+    std::string buffer(1 << 16, '\0');
+    while (true) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            throw FileError(io::describe("cannot read", path, err));
+        }
+        if (n == 0) break;
+        hash.add(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    }
+    ::close(fd);
+    return FileState{true, hash.size(), hash.value()};
 }
 
-void requireRegularFile(const std::string& path) {
-    if (!isRegularFile(path)) {
-        throw FileError("\"" + path + "\" is not a regular file the program made; it is left as it is");
-    }
+bool holds(const std::string& path, const FileState& state) {
+    const std::optional<FileState> now = stateAt(path, state.present ? std::optional(state.size) : std::nullopt);
+    return now && *now == state;
 }
 
-// ".<name>.<kind>-<token>" gives name, or nothing.
-bool targetOf(const std::string& entry, std::string_view kind, const std::string& token, std::string& name) {
-    const std::string tail = std::string(1, '.').append(kind).append(1, '-').append(token);
-    if (entry.size() <= tail.size() + 1 || entry[0] != '.' || entry.compare(entry.size() - tail.size(), tail.size(), tail) != 0) {
-        return false;
+enum class Direction { finish, undo, neither };
+
+// Which way the folder still allows. Each target must hold its old or its
+// new file, or the record is stale. Finishing needs each target in place or
+// its staged file there; undoing needs each old file in place or kept under
+// its second name (a target that had none: absent or the new file).
+Direction possible(const std::string& folder, const ReplaceRecord& record, bool preferFinish) {
+    bool finish = true;
+    bool undo = true;
+    for (const RecordedTarget& t : record.targets) {
+        const std::string target = joinPath(folder, t.name);
+        const bool isNew = holds(target, t.finished);
+        if (!isNew && !holds(target, t.undone)) return Direction::neither;
+        finish = finish && (isNew || holds(joinPath(folder, staged(t.name, record.token)), t.finished));
+        undo = undo && (!isNew || !t.undone.present || holds(joinPath(folder, backup(t.name, record.token)), t.undone));
     }
-    name = entry.substr(1, entry.size() - tail.size() - 1);
-    return true;
+    if (finish && (preferFinish || !undo)) return Direction::finish;
+    if (undo) return Direction::undo;
+    return Direction::neither;
 }
 
-// Only the program's own target names count: a staged, backup or
-// placeholder name of anything else is never touched.
-Replacement readReplacement(const std::vector<std::string>& entries, const std::string& token,
-                            const std::set<std::string>& own) {
-    Replacement r;
-    std::string name;
-    for (const std::string& entry : entries) {
-        if (targetOf(entry, "tmp", token, name) && own.count(name)) r.staged.insert(name);
-        if (targetOf(entry, "old", token, name) && own.count(name)) r.backups.insert(name);
-        if (targetOf(entry, "none", token, name) && own.count(name)) r.nones.insert(name);
+// Completes the replacement one way, then removes its staged files, backups
+// and marker; each step can be repeated after a kill.
+void complete(const std::string& folder, const ReplaceRecord& record, Direction direction, const std::string& marker) {
+    for (const RecordedTarget& t : record.targets) {
+        const std::string target = joinPath(folder, t.name);
+        if (direction == Direction::finish) {
+            if (!holds(target, t.finished)) io::renameChecked(joinPath(folder, staged(t.name, record.token)), target, target);
+        } else if (!holds(target, t.undone)) {
+            if (t.undone.present) {
+                io::renameChecked(joinPath(folder, backup(t.name, record.token)), target, target);
+            } else {
+                io::unlinkIfThere(target);  // the new file went in where there was none
+            }
+        }
     }
-    return r;
-}
-
-// Puts every staged file in place; what is already in place stays.
-void rollForward(const std::string& folder, const Replacement& r, const std::string& token) {
-    for (const std::string& name : r.staged) {
-        const std::string target = joinPath(folder, name);
-        io::renameChecked(joinPath(folder, staged(name, token)), target, target);
+    io::flushFolder(folder);
+    for (const RecordedTarget& t : record.targets) {
+        const std::string stagedPath = joinPath(folder, staged(t.name, record.token));
+        if (holds(stagedPath, t.finished)) io::unlinkIfThere(stagedPath);
+        const std::string backupPath = joinPath(folder, backup(t.name, record.token));
+        if (t.undone.present && holds(backupPath, t.undone)) io::unlinkIfThere(backupPath);
     }
-}
-
-// Puts every old file back, and removes the new files that had no old one.
-// Renaming a backup onto its own target (not yet replaced) does nothing, so
-// this can be repeated.
-void rollBack(const std::string& folder, const Replacement& r, const std::string& token) {
-    for (const std::string& name : r.backups) requireRegularFile(joinPath(folder, backup(name, token)));
-    for (const std::string& name : r.backups) {
-        const std::string target = joinPath(folder, name);
-        io::renameChecked(joinPath(folder, backup(name, token)), target, target);
-    }
-    for (const std::string& name : r.nones) {
-        if (!r.staged.count(name)) io::unlinkIfThere(joinPath(folder, name));  // the new file went in where none was
-    }
-}
-
-void removeRecord(const std::string& folder, const Replacement& r, const std::string& token) {
-    for (const std::string& name : r.staged) io::unlinkIfThere(joinPath(folder, staged(name, token)));
-    for (const std::string& name : r.backups) io::unlinkIfThere(joinPath(folder, backup(name, token)));
-    for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder, none(name, token)));
+    io::unlinkIfThere(marker);
+    io::flushFolder(folder);
 }
 
 }  // namespace
@@ -136,6 +159,7 @@ void ReplaceGroup::discardStaged() {
     unflushed_.clear();
     for (const std::string& name : staged_) ::unlink(joinPath(folder_, staged(name, token_)).c_str());
     staged_.clear();
+    stagedStates_.clear();
 }
 
 void ReplaceGroup::flushStaged() {
@@ -160,8 +184,16 @@ void ReplaceGroup::stage(const std::string& name, std::string_view content) {
 void ReplaceGroup::stage(const std::string& name, const std::function<void(const Write&)>& produce) {
     unflushed_.reserve(unflushed_.size() + 1);
     staged_.reserve(staged_.size() + 1);
-    unflushed_.push_back(io::writeNewUnflushed(folder_, staged(name, token_), produce));
+    stagedStates_.reserve(staged_.size() + 1);
+    ContentHash hash;
+    unflushed_.push_back(io::writeNewUnflushed(folder_, staged(name, token_), [&](const Write& write) {
+        produce([&](std::string_view piece) {
+            hash.add(piece);
+            write(piece);
+        });
+    }));
     staged_.push_back(name);
+    stagedStates_.push_back({true, hash.size(), hash.value()});
 }
 
 void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) {
@@ -186,33 +218,32 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
         return;
     }
 
-    // Second names for the old files, and a note for each target that has
-    // none, before anything moves; then the marker makes it a record.
-    Replacement r;
-    r.staged.insert(staged_.begin(), staged_.end());
+    // Second names for the old files before anything moves; then the
+    // record, written whole under a name of its own, flushed and renamed,
+    // makes the replacement recoverable.
+    ReplaceRecord record{token_, {}};
     const std::string forward = joinPath(folder_, std::string(forwardMarker) + token_);
-    const auto nothing = [](const Write&) {};
+    const std::string unfinished = joinPath(folder_, std::string(unfinishedRecord) + token_);
     try {
-        for (const std::string& name : staged_) {
-            // A folder in a target's place has no second name; its rename fails below.
-            if (io::presentFile(joinPath(folder_, name))) {
-                const std::string target = joinPath(folder_, name);
-                const std::string second = joinPath(folder_, backup(name, token_));
-                if (::link(target.c_str(), second.c_str()) != 0) {
-                    throw FileError(io::describe("cannot keep the old copy of", target, errno));
-                }
-                r.backups.insert(name);
-            } else {
-                io::writeNew(folder_, none(name, token_), nothing, false);
-                r.nones.insert(name);
+        for (std::size_t i = 0; i < staged_.size(); ++i) {
+            const std::string target = joinPath(folder_, staged_[i]);
+            const std::optional<FileState> old = stateAt(target);
+            if (!old) throw FileError("\"" + target + "\" is not a regular file; nothing was replaced");
+            if (old->present && ::link(target.c_str(), joinPath(folder_, backup(staged_[i], token_)).c_str()) != 0) {
+                throw FileError(io::describe("cannot keep the old copy of", target, errno));
             }
+            record.targets.push_back({staged_[i], stagedStates_[i], *old});
         }
-        io::writeNew(folder_, std::string(forwardMarker) + token_, nothing, false);
+        const std::string text = encodeRecord(record);
+        io::writeNew(folder_, std::string(unfinishedRecord) + token_, [&](const Write& write) { write(text); }, true);
+        io::renameChecked(unfinished, forward, forward);
         io::flushFolder(folder_);
     } catch (...) {
+        ::unlink(unfinished.c_str());
         ::unlink(forward.c_str());
-        for (const std::string& name : r.backups) ::unlink(joinPath(folder_, backup(name, token_)).c_str());
-        for (const std::string& name : r.nones) ::unlink(joinPath(folder_, none(name, token_)).c_str());
+        for (const RecordedTarget& t : record.targets) {
+            if (t.undone.present) ::unlink(joinPath(folder_, backup(t.name, token_)).c_str());
+        }
         discardStaged();
         throw;
     }
@@ -221,34 +252,31 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
         for (const std::string& name : staged_) {
             const std::string target = joinPath(folder_, name);
             io::renameChecked(joinPath(folder_, staged(name, token_)), target, target);
-            r.staged.erase(name);
         }
         io::flushFolder(folder_);
     } catch (const FileError& failure) {
         // Turn the record round first, so that a kill while undoing is
-        // undone too; if even that fails, the next run finishes forward.
+        // undone too; if even that fails, the next run completes it.
         const std::string undo = joinPath(folder_, std::string(undoMarker) + token_);
         try {
             io::renameChecked(forward, undo, undo);
             io::flushFolder(folder_);
-            rollBack(folder_, r, token_);
-            io::flushFolder(folder_);
-            Replacement all = r;
-            all.staged.insert(staged_.begin(), staged_.end());
-            removeRecord(folder_, all, token_);
-            io::unlinkIfThere(undo);
+            complete(folder_, record, Direction::undo, undo);
         } catch (const FileError&) {
-            // the record stays for the next run to finish
+            // the record stays for the next run to complete
         }
         staged_.clear();
+        stagedStates_.clear();
         throw failure;
     }
     staged_.clear();
-    // Done and flushed; a marker that outlives a crash here is a no-op forward.
+    stagedStates_.clear();
+    // Done and flushed; a record that outlives a crash here finishes with no rename.
     try {
         io::unlinkIfThere(forward);
-        for (const std::string& name : r.backups) io::unlinkIfThere(joinPath(folder_, backup(name, token_)));
-        for (const std::string& name : r.nones) io::unlinkIfThere(joinPath(folder_, none(name, token_)));
+        for (const RecordedTarget& t : record.targets) {
+            if (t.undone.present) io::unlinkIfThere(joinPath(folder_, backup(t.name, token_)));
+        }
     } catch (const FileError& failure) {
         if (notices != nullptr) {
             notices->push_back(std::string("warning: the new files are in place, but ") + failure.what() +
@@ -259,48 +287,97 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
 
 namespace {
 
+// The record a marker holds, or nothing when it is not one this program
+// wrote: never followed through a link, never read past the cap.
+std::optional<ReplaceRecord> readRecord(const std::string& path, const std::string& token) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ELOOP) return std::nullopt;
+        throw FileError(io::describe("cannot open", path, errno));
+    }
+    struct stat info {};
+    std::string bytes;
+    int failed = 0;
+    if (::fstat(fd, &info) != 0) {
+        failed = errno;
+    } else if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= recordCap) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                failed = n < 0 ? errno : 0;
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+    }
+    ::close(fd);
+    if (failed != 0) throw FileError(io::describe("cannot read", path, failed));
+    return decodeRecord(bytes, token);
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) throw FileError(io::describe("cannot look at", path, errno));
+    return S_ISREG(info.st_mode);
+}
+
 std::vector<std::string> recoverOwnNames(const std::string& folder, const std::vector<std::string>& ownNames) {
     std::vector<std::string> done;
     const std::set<std::string> ownSet(ownNames.begin(), ownNames.end());
     std::vector<std::string> entries = entriesOf(folder);
+    std::set<std::string> keptTokens;  // of records left or set aside: their files stay with them
     for (const std::string& entry : entries) {
         const bool isForward = entry.rfind(forwardMarker, 0) == 0;
         const bool isUndo = entry.rfind(undoMarker, 0) == 0;
+        if (entry.rfind(staleMarker, 0) == 0) keptTokens.insert(entry.substr(staleMarker.size()));
         if (!isForward && !isUndo) continue;
         const std::string token = entry.substr((isForward ? forwardMarker : undoMarker).size());
-        Replacement r = isToken(token) ? readReplacement(entries, token, ownSet) : Replacement{};
-        // A marker of another program, another scenario or no token at all is left alone.
-        if (r.staged.empty() && r.backups.empty() && r.nones.empty()) {
-            done.push_back("left \"" + joinPath(folder, entry) + "\" alone: it records nothing of this run's files");
+        const std::string marker = joinPath(folder, entry);
+        keptTokens.insert(token);
+        const std::optional<ReplaceRecord> record = isToken(token) ? readRecord(marker, token) : std::nullopt;
+        if (!record) {
+            done.push_back("left \"" + marker + "\" alone: it is not a record of a replacement this program made");
             continue;
         }
-        requireRegularFile(joinPath(folder, entry));
-        // A staged name that is not a file the program made (a link, say) is
-        // never put in place: the replacement is undone instead, and it stays.
-        std::set<std::string> foreign;
-        for (const std::string& name : r.staged) {
-            if (!isRegularFile(joinPath(folder, staged(name, token)))) foreign.insert(name);
+        const bool ours = std::all_of(record->targets.begin(), record->targets.end(),
+                                      [&](const RecordedTarget& t) { return ownSet.count(t.name) != 0; });
+        if (!ours) {
+            done.push_back("left \"" + marker + "\" alone: it records files this run does not write");
+            continue;
         }
-        const bool forward = isForward && foreign.empty();
-        if (forward) {
-            rollForward(folder, r, token);
-        } else {
-            rollBack(folder, r, token);
+        const Direction direction = possible(folder, *record, isForward);
+        if (direction == Direction::neither) {
+            // The files changed since the record was made: replaying it would mix versions.
+            const std::string aside = joinPath(folder, std::string(staleMarker) + token);
+            io::renameChecked(marker, aside, marker);
+            io::flushFolder(folder);
+            done.push_back("set aside the stale record \"" + marker + "\" as \"" + aside +
+                           "\": its files have changed since it was made, so nothing was renamed");
+            continue;
         }
-        io::flushFolder(folder);
-        for (const std::string& name : foreign) r.staged.erase(name);
-        removeRecord(folder, r, token);
-        io::unlinkIfThere(joinPath(folder, entry));
-        io::flushFolder(folder);
-        done.push_back(std::string(forward ? "finished" : "undid") + " the replacement of " +
-                       std::to_string(r.staged.size() + r.backups.size() + r.nones.size()) +
-                       " file(s) that an interrupted run left in \"" + folder + "\"");
-        // The names left are reported with the leftovers below.
+        complete(folder, *record, direction, marker);
+        keptTokens.erase(token);
+        done.push_back(std::string(direction == Direction::finish ? "finished" : "undid") + " the replacement of " +
+                       std::to_string(record->targets.size()) + " file(s) that an interrupted run left in \"" +
+                       folder + "\"");
     }
 
     if (!done.empty()) entries = entriesOf(folder);
     std::size_t removed = 0;
     for (const std::string& entry : entries) {
+        if (entry.size() > 6 && keptTokens.count(entry.substr(entry.size() - 6))) continue;
+        // A record a killed run was still writing: nothing was renamed under it.
+        if (entry.rfind(unfinishedRecord, 0) == 0 && isToken(entry.substr(unfinishedRecord.size()))) {
+            if (isRegularFile(joinPath(folder, entry))) {
+                io::unlinkIfThere(joinPath(folder, entry));
+                ++removed;
+            }
+            continue;
+        }
         for (const std::string& own : ownNames) {
             if (!isOwnLeftover(entry, own)) continue;
             // Only files the program made go; anything else under its names stays, and is named.

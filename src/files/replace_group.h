@@ -3,21 +3,25 @@
 // With Atomicity::AllOrNothing (the compiled set) the folder ends holding
 // the complete old set or the complete new set, whatever fails and even
 // when the process is killed midway. Every file of one replacement carries
-// the same six-letter token T, so the folder itself is the record:
+// the same six-letter token T:
 //   1. each new file is written to ".<name>.tmp-T"; once all are written,
 //      each is flushed;
-//   2. each old file gets a second name, a hard link ".<name>.old-T"; a
-//      target with no old file gets an empty ".<name>.none-T";
-//   3. the empty marker ".scenario-replace.forward-T" is created and the
-//      folder flushed: from here on the replacement is recoverable;
+//   2. each old file gets a second name, a hard link ".<name>.old-T";
+//   3. the record is written and flushed as ".scenario-replace.record-T",
+//      renamed to ".scenario-replace.forward-T" and the folder flushed: it names each target with the state that finishes
+//      the replacement and the state that undoes it (replace_record.h);
 //   4. the staged files are renamed over the targets, the folder flushed;
-//   5. the marker, the backups and the ".none" files are removed.
-// A failure in step 4 renames the marker to ".scenario-replace.undo-T"
+//   5. the record and the backups are removed.
+// A failure in step 4 renames the record to ".scenario-replace.undo-T"
 // (flushed), puts the backups back and deletes the new files that had no
-// old one. A run killed in steps 3 to 5 leaves the marker, and
-// recoverFolder() at the start of the next run finishes the replacement
-// ("forward": rename what is still staged) or the undoing ("undo"). Before
-// step 3 nothing has been renamed.
+// old one. A run killed in steps 3 to 5 leaves the record, and
+// recoverFolder() at the start of the next run completes it: forward (rename
+// what is still staged) or undo, whichever its name asks for and the folder
+// still allows. It acts only on a record that validates and names only the
+// run's own files, and only on those names; a record the folder no longer
+// fits (its targets neither old nor new) is set aside as
+// ".scenario-replace.stale-T", never replayed. Before step 3 nothing has
+// been renamed.
 //
 // With Atomicity::EachFile (the documents) each file ends old or new and
 // complete on its own; the folder is flushed once for the group, or left to
@@ -29,6 +33,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "files/replace_record.h"
 
 namespace sb::files {
 
@@ -68,16 +74,19 @@ private:
     std::string token_;
     std::vector<std::string> staged_;  // target names, staged as ".<name>.tmp-<token>"
     std::vector<int> unflushed_;       // their descriptors, open until commit() flushes them
+    std::vector<FileState> stagedStates_;  // their sizes and hashes, for the record
 };
 
 // The markers of a replacement in a folder: their names start so, then the token.
 inline constexpr std::string_view forwardMarker = ".scenario-replace.forward-";
 inline constexpr std::string_view undoMarker = ".scenario-replace.undo-";
 
-// Under the folder's lock, before anything else: finishes or undoes a
-// replacement a killed run left (see above), then removes the staged files
-// and backups that carry one of ownNames, and nothing else. Returns what it
-// did, one line each, for the caller to tell.
+// Under the folder's lock, before anything else: completes a replacement a
+// killed run left (see above), then removes the staged files and backups
+// that carry one of ownNames, and nothing else. Returns what it did and what
+// it left alone, one line each, for the caller to tell. Any failure of the
+// system on the way is a FileError saying that the folder holds an
+// interrupted replacement the next run completes.
 std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames);
 
 // Flushes the folder's own entries (names made, renamed or removed) to disk.

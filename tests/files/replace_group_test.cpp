@@ -16,6 +16,7 @@
 
 #include "files/file_store.h"
 #include "files/folder_lock.h"
+#include "files/replace_record.h"
 #include "support/test_support.h"
 
 namespace {
@@ -110,6 +111,25 @@ TEST(ReplaceGroup, NewFilesFollowTheUmask) {
     }
 }
 
+FileState stateOf(const std::string& path) {
+    if (!fs::exists(fs::symlink_status(path))) return {};
+    ContentHash hash;
+    hash.add(fs::is_symlink(path) ? "<link>" : sbtest::readFile(path));
+    return {true, hash.size(), hash.value()};
+}
+
+// The record a run writes before its first rename, made from the folder as
+// it is then: each staged file, each old one under its second name.
+void plantRecord(const std::string& folder, const std::string& marker, const std::string& token,
+                 const std::vector<std::string>& names) {
+    ReplaceRecord record{token, {}};
+    for (const std::string& name : names) {
+        record.targets.push_back({name, stateOf(joinPath(folder, "." + name + ".tmp-" + token)),
+                                  stateOf(joinPath(folder, "." + name + ".old-" + token))});
+    }
+    sbtest::writeFile(joinPath(folder, marker + token), encodeRecord(record));
+}
+
 // The folder as a killed run leaves it at each step of a commit, built by
 // hand: the recovery must end with the whole old set or the whole new set.
 struct KillCase {
@@ -133,13 +153,14 @@ TEST(RecoverFolder, EveryInterruptedCommitEndsWholeOldOrWholeNew) {
         SCOPED_TRACE(c.name);
         sbtest::TempFolder folder;
         writeSet(folder.path(), oldSet);
+        std::vector<std::string> names;
         for (const auto& [name, text] : newSet) {
-            const std::string staged = "." + name + ".tmp-Ab12Cd";
             fs::create_hard_link(folder.file(name), folder.file("." + name + ".old-Ab12Cd"));
-            sbtest::writeFile(folder.file(staged), text);
-            if (c.renamed.count(name)) fs::rename(folder.file(staged), folder.file(name));
+            sbtest::writeFile(folder.file("." + name + ".tmp-Ab12Cd"), text);
+            names.push_back(name);
         }
-        if (c.marker) sbtest::writeFile(folder.file(std::string(c.undoing ? undoMarker : forwardMarker) + "Ab12Cd"), "");
+        if (c.marker) plantRecord(folder.path(), std::string(c.undoing ? undoMarker : forwardMarker), "Ab12Cd", names);
+        for (const std::string& name : c.renamed) fs::rename(folder.file("." + name + ".tmp-Ab12Cd"), folder.file(name));
 
         recoverFolder(folder.path(), {"a.dat", "b.sim", "c.dat"});
         EXPECT_EQ(contents(folder.path()), c.expectNew ? newSet : oldSet);
@@ -148,11 +169,56 @@ TEST(RecoverFolder, EveryInterruptedCommitEndsWholeOldOrWholeNew) {
 
 TEST(RecoverFolder, UndoingRemovesANewFileThatHadNoOldOne) {
     sbtest::TempFolder folder;
-    sbtest::writeFile(folder.file("a.dat"), "new a");  // renamed in; there was no old a.dat
-    sbtest::writeFile(folder.file(".a.dat.none-Ab12Cd"), "");
-    sbtest::writeFile(folder.file(std::string(undoMarker) + "Ab12Cd"), "");
+    sbtest::writeFile(folder.file(".a.dat.tmp-Ab12Cd"), "new a");
+    plantRecord(folder.path(), std::string(undoMarker), "Ab12Cd", {"a.dat"});
+    fs::rename(folder.file(".a.dat.tmp-Ab12Cd"), folder.file("a.dat"));  // renamed in; there was no old a.dat
     recoverFolder(folder.path(), {"a.dat"});
     EXPECT_TRUE(contents(folder.path()).empty());
+}
+
+// A record the folder no longer fits, or one that is not a record at all, is
+// never replayed: the compiled files stay as they are.
+TEST(RecoverFolder, ARecordThatDoesNotFitIsNeverReplayed) {
+    struct Case {
+        const char* name;
+        std::string marker;  // its bytes; "<record>" is the genuine record
+        bool rewritten;      // a.dat written anew after the record was made
+        const char* says;
+        bool setAside;
+    };
+    const Case cases[] = {
+        {"stale: a.dat was rewritten since", "<record>", true, "set aside the stale record", true},
+        {"empty", "", false, "is not a record", false},
+        {"torn", "<torn>", false, "is not a record", false},
+        {"altered", "<altered>", false, "is not a record", false},
+        {"foreign", "[Desktop Entry]\n", false, "is not a record", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        writeSet(folder.path(), {{"a.dat", "old a"}, {"b.sim", "old b"}});
+        for (const char* name : {"a.dat", "b.sim"}) {
+            fs::create_hard_link(folder.file(name), folder.file("." + std::string(name) + ".old-Ab12Cd"));
+            sbtest::writeFile(folder.file("." + std::string(name) + ".tmp-Ab12Cd"), "new");
+        }
+        plantRecord(folder.path(), std::string(forwardMarker), "Ab12Cd", {"a.dat", "b.sim"});
+        const std::string markerPath = folder.file(std::string(forwardMarker) + "Ab12Cd");
+        std::string genuine = sbtest::readFile(markerPath);
+        if (c.marker == "<torn>") sbtest::writeFile(markerPath, genuine.substr(0, genuine.size() - 5));
+        if (c.marker == "<altered>") sbtest::writeFile(markerPath, genuine.replace(genuine.find("b.sim"), 5, "x.sim"));
+        if (c.marker != "<record>" && c.marker[0] != '<') sbtest::writeFile(markerPath, c.marker);
+        if (c.rewritten) {
+            fs::remove(folder.file("a.dat"));
+            sbtest::writeFile(folder.file("a.dat"), "a later a");
+        }
+        const auto done = recoverFolder(folder.path(), {"a.dat", "b.sim"});
+        ASSERT_FALSE(done.empty());
+        EXPECT_NE(done.front().find(c.says), std::string::npos) << done.front();
+        EXPECT_EQ(sbtest::readFile(folder.file("a.dat")), c.rewritten ? "a later a" : "old a");
+        EXPECT_EQ(sbtest::readFile(folder.file("b.sim")), "old b");
+        EXPECT_EQ(fs::exists(folder.file(std::string(".scenario-replace.stale-Ab12Cd"))), c.setAside);
+        EXPECT_TRUE(fs::exists(folder.file(".b.sim.tmp-Ab12Cd")));  // its files stay with it
+    }
 }
 
 TEST(RecoverFolder, RemovesOnlyLeftoversThatCarryOurNames) {
@@ -174,7 +240,8 @@ TEST(RecoverFolder, RemovesOnlyLeftoversThatCarryOurNames) {
 TEST(RecoverFolder, TouchesOnlyItsOwnRegularFiles) {
     struct Planted {
         const char* name;
-        std::map<std::string, std::string> files;  // "<link>" plants a symlink to outside.txt
+        std::map<std::string, std::string> files;  // "<link>" plants a symlink to outside.txt, "<dir>" a folder
+        std::string record;                        // a genuine record of this name, with token TOKEN
         std::map<std::string, std::string> expected;
     };
     const std::string fwd(forwardMarker);
@@ -184,14 +251,19 @@ TEST(RecoverFolder, TouchesOnlyItsOwnRegularFiles) {
          {{"notes.txt", "mine"}, {".notes.txt.tmp-AAAAAA", "ATTACKER"}, {fwd + "AAAAAA", ""},
           {"thesis.tex", "mine"}, {".thesis.tex.old-BBBBBB", "ATTACKER"}, {"user.cfg", "mine"},
           {".user.cfg.none-BBBBBB", ""}, {undo + "BBBBBB", ""}},
+         "",
          {{"notes.txt", "mine"}, {".notes.txt.tmp-AAAAAA", "ATTACKER"}, {fwd + "AAAAAA", ""},
           {"thesis.tex", "mine"}, {".thesis.tex.old-BBBBBB", "ATTACKER"}, {"user.cfg", "mine"},
           {".user.cfg.none-BBBBBB", ""}, {undo + "BBBBBB", ""}}},
+        {"a genuine record of a user's file", {{"notes.txt", "mine"}, {".notes.txt.tmp-TOKEN0", "ATTACKER"}},
+         "notes.txt", {{"notes.txt", "mine"}, {".notes.txt.tmp-TOKEN0", "ATTACKER"}, {fwd + "TOKEN0", "<record>"}}},
         {"an empty token", {{"a.dat", "old a"}, {".a.dat.tmp-", "ATTACKER"}, {fwd, ""}},
-         {{"a.dat", "old a"}, {".a.dat.tmp-", "ATTACKER"}, {fwd, ""}}},
-        {"a staged name that is a link: undone, the link left",
-         {{"a.dat", "old a"}, {".a.dat.old-Ab12Cd", "old a"}, {".a.dat.tmp-Ab12Cd", "<link>"}, {fwd + "Ab12Cd", ""}},
-         {{"a.dat", "old a"}, {".a.dat.tmp-Ab12Cd", "<link>"}}},
+         "", {{"a.dat", "old a"}, {".a.dat.tmp-", "ATTACKER"}, {fwd, ""}}},
+        {"a marker that is a folder", {{"a.dat", "old a"}, {fwd + "DDDDDD", "<dir>"}},
+         "", {{"a.dat", "old a"}, {fwd + "DDDDDD", "<dir>"}}},
+        {"a staged name that is a link: the link never goes in place",
+         {{"a.dat", "old a"}, {".a.dat.tmp-TOKEN0", "<link>"}},
+         "a.dat", {{"a.dat", "old a"}, {".a.dat.tmp-TOKEN0", "<link>"}}},
     };
     for (const Planted& c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,15 +273,26 @@ TEST(RecoverFolder, TouchesOnlyItsOwnRegularFiles) {
         for (const auto& [name, text] : c.files) {
             if (text == "<link>") {
                 fs::create_symlink(outside.file("outside.txt"), folder.file(name));
+            } else if (text == "<dir>") {
+                fs::create_directory(folder.file(name));
             } else {
                 sbtest::writeFile(folder.file(name), text);
             }
+        }
+        if (!c.record.empty()) {
+            const std::string target = folder.file(c.record);
+            ReplaceRecord record{"TOKEN0", {{c.record, stateOf(folder.file("." + c.record + ".tmp-TOKEN0")), stateOf(target)}}};
+            sbtest::writeFile(folder.file(fwd + "TOKEN0"), encodeRecord(record));
         }
         recoverFolder(folder.path(), {"a.dat", "b.sim"});
         std::map<std::string, std::string> left;
         for (const auto& entry : fs::directory_iterator(folder.path())) {
             const std::string name = entry.path().filename().string();
-            left[name] = entry.is_symlink() ? "<link>" : sbtest::readFile(entry.path().string());
+            left[name] = entry.is_symlink()     ? "<link>"
+                         : entry.is_directory() ? "<dir>"
+                         : name.rfind(fwd, 0) == 0 && !sbtest::readFile(entry.path().string()).empty()
+                             ? "<record>"
+                             : sbtest::readFile(entry.path().string());
         }
         EXPECT_EQ(left, c.expected);
         EXPECT_EQ(sbtest::readFile(outside.file("outside.txt")), "outside");

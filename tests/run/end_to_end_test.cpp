@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "desktop_session.h"
+#include "files/replace_record.h"
 #include "run_files.h"
 #include "support/test_support.h"
 
@@ -143,8 +144,14 @@ TEST(EndToEnd, TheNextRunCleansUpAfterAKilledOne) {
     // cell file staged, the journal naming it, and someone else's file.
     sbtest::writeFile(program.file("." + notes + ".tmp-a1B2c3"), "half a document");
     sbtest::writeFile(program.file("." + cells + ".tmp-Zz9Yy8"), "staged cells");
-    sbtest::writeFile(program.file("." + cells + ".old-Zz9Yy8"), "old cells");
-    sbtest::writeFile(program.file(".scenario-replace.forward-Zz9Yy8"), "");
+    fs::create_hard_link(program.file(cells), program.file("." + cells + ".old-Zz9Yy8"));
+    const auto stateOf = [](const std::string& bytes) {
+        sb::files::ContentHash hash;
+        hash.add(bytes);
+        return sb::files::FileState{true, hash.size(), hash.value()};
+    };
+    sbtest::writeFile(program.file(".scenario-replace.forward-Zz9Yy8"),
+                      sb::files::encodeRecord({"Zz9Yy8", {{cells, stateOf("staged cells"), stateOf(cellBytes)}}}));
     sbtest::writeFile(program.file(".notes.tmp-a1B2c3.keep"), "not ours");
     expectCleanRun(runProgram(program.path(), elsewhere.path()));
     std::set<std::string> expected{"scenario-builder", notes, slowDownOrders, trainSheet, lineProfile, scenarioTable, cells,
