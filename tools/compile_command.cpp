@@ -50,19 +50,32 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
     }
 
     // Good files in --out are not replaced by the output of a failed compile
-    // unless the author asks for it, as the program itself does. The set is
-    // written while the diagnostics are worked out; what the writing has to
-    // say comes after them.
+    // unless the author asks for it, as the program itself does. An existing
+    // --out is claimed first, so that what a killed run left there is
+    // completed whatever this compile finds. The set is written while the
+    // diagnostics are worked out; what the writing has to say comes after them.
     bool written = false;
     std::vector<std::string> notices;
+    std::optional<files::FolderLock> lock;
+    const auto claim = [&] {
+        files::createFolder(options.outputFolder);
+        lock.emplace(driver::claimFolder(
+            options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices,
+            [&err](const std::string& line) { err << "scenario-tool: " << displayText(line) << std::endl; }));
+    };
+    std::error_code noFolder;
+    if (std::filesystem::is_directory(options.outputFolder, noFolder)) {
+        try {
+            claim();
+        } catch (const std::exception& failure) {
+            return failed(err, failure, "claiming \"" + options.outputFolder + "\"");
+        }
+    }
     std::optional<std::string> writeFailure;
     const auto writeSet = [&](const SourceCompile& compiled) {
         if (!compiled.outcome.fatal.empty() || (compiled.model.errorCode != 0 && !options.writeOnError)) return;
         try {
-            files::createFolder(options.outputFolder);
-            const files::FolderLock lock = driver::claimFolder(
-                options.outputFolder, names::compiledFiles(scenario.lineName, scenario.trainNumber), notices,
-                [&err](const std::string& line) { err << "scenario-tool: " << displayText(line) << std::endl; });
+            if (!lock) claim();
             driver::writeCompiledFiles(compiled.model, options.outputFolder, &notices);
             written = true;
         } catch (const std::exception& failure) {
@@ -73,13 +86,14 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
     try {
         compile = compileSourceFiles(options.lineSource, options.trainSource, scenario, options.withProfile, writeSet);
     } catch (const std::exception& failure) {
+        for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
         return failed(err, failure, "compiling \"" + options.lineSource + "\" and \"" + options.trainSource + "\"");
     }
 
     writeDiagnostics(err, compile.diagnostics);
     if (options.json) out << jsonLine(resultJson(compile));
-    if (!compile.outcome.fatal.empty()) return exitFatal;
     for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
+    if (!compile.outcome.fatal.empty()) return exitFatal;
     if (writeFailure) {
         err << "scenario-tool: " << displayText(*writeFailure) << '\n';
         return exitUsage;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "driver/folder_sources.h"
+#include "files/file_store.h"
 #include "files/replace_group.h"
 #include "format/compiled_files.h"
 #include "model/file_names.h"
@@ -31,7 +32,13 @@ files::FolderLock claimFolder(const std::string& folder, const std::vector<std::
             " holds the folder \"" + folder + "\"; this run waits for it up to " +
             std::to_string(std::chrono::duration_cast<std::chrono::seconds>(patience()).count()) + " s");
     };
-    files::FolderLock lock = files::FolderLock::acquire(folder, patience(), waiting);
+    files::FolderLock lock = [&] {
+        try {
+            return files::FolderLock::acquire(folder, patience(), waiting);
+        } catch (const files::FileError& failure) {
+            throw files::FileError(failure.what() + ("; nothing was written, and " + files::interruptedReplacement(folder, false)));
+        }
+    }();
     for (std::string& line : files::recoverFolder(folder, fileNames)) notices.push_back(std::move(line));
     return lock;
 }

@@ -149,6 +149,11 @@ void complete(const std::string& folder, const ReplaceRecord& record, Direction 
 
 void flushFolder(const std::string& folder) { io::flushFolder(folder); }
 
+std::string interruptedReplacement(const std::string& folder, bool known) {
+    return "the folder \"" + folder + "\" " + (known ? "holds" : "may hold") +
+           " an interrupted replacement that the next run completes";
+}
+
 ReplaceGroup::ReplaceGroup(std::string folder, Atomicity atomicity)
     : folder_(std::move(folder)), atomicity_(atomicity), token_(io::randomToken()) {}
 
@@ -258,16 +263,19 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
         // Turn the record round first, so that a kill while undoing is
         // undone too; if even that fails, the next run completes it.
         const std::string undo = joinPath(folder_, std::string(undoMarker) + token_);
+        bool undone = false;
         try {
             io::renameChecked(forward, undo, undo);
             io::flushFolder(folder_);
             complete(folder_, record, Direction::undo, undo);
+            undone = true;
         } catch (const FileError&) {
             // the record stays for the next run to complete
         }
         staged_.clear();
         stagedStates_.clear();
-        throw failure;
+        if (undone) throw failure;
+        throw FileError(std::string(failure.what()) + "; " + interruptedReplacement(folder_, true));
     }
     staged_.clear();
     stagedStates_.clear();
@@ -325,10 +333,15 @@ bool isRegularFile(const std::string& path) {
     return S_ISREG(info.st_mode);
 }
 
-std::vector<std::string> recoverOwnNames(const std::string& folder, const std::vector<std::string>& ownNames) {
+// What recovery knows of the folder when it fails.
+enum class Known { nothing, noRecordPending, recordPending };
+
+std::vector<std::string> recoverOwnNames(const std::string& folder, const std::vector<std::string>& ownNames,
+                                         Known& known) {
     std::vector<std::string> done;
     const std::set<std::string> ownSet(ownNames.begin(), ownNames.end());
     std::vector<std::string> entries = entriesOf(folder);
+    known = Known::noRecordPending;
     std::set<std::string> keptTokens;  // of records left or set aside: their files stay with them
     for (const std::string& entry : entries) {
         const bool isForward = entry.rfind(forwardMarker, 0) == 0;
@@ -338,7 +351,9 @@ std::vector<std::string> recoverOwnNames(const std::string& folder, const std::v
         const std::string token = entry.substr((isForward ? forwardMarker : undoMarker).size());
         const std::string marker = joinPath(folder, entry);
         keptTokens.insert(token);
+        known = Known::nothing;  // until the marker is read
         const std::optional<ReplaceRecord> record = isToken(token) ? readRecord(marker, token) : std::nullopt;
+        known = Known::noRecordPending;
         if (!record) {
             done.push_back("left \"" + marker + "\" alone: it is not a record of a replacement this program made");
             continue;
@@ -349,17 +364,20 @@ std::vector<std::string> recoverOwnNames(const std::string& folder, const std::v
             done.push_back("left \"" + marker + "\" alone: it records files this run does not write");
             continue;
         }
+        known = Known::recordPending;
         const Direction direction = possible(folder, *record, isForward);
         if (direction == Direction::neither) {
             // The files changed since the record was made: replaying it would mix versions.
             const std::string aside = joinPath(folder, std::string(staleMarker) + token);
             io::renameChecked(marker, aside, marker);
             io::flushFolder(folder);
+            known = Known::noRecordPending;
             done.push_back("set aside the stale record \"" + marker + "\" as \"" + aside +
                            "\": its files have changed since it was made, so nothing was renamed");
             continue;
         }
         complete(folder, *record, direction, marker);
+        known = Known::noRecordPending;
         keptTokens.erase(token);
         done.push_back(std::string(direction == Direction::finish ? "finished" : "undid") + " the replacement of " +
                        std::to_string(record->targets.size()) + " file(s) that an interrupted run left in \"" +
@@ -400,11 +418,17 @@ std::vector<std::string> recoverOwnNames(const std::string& folder, const std::v
 }  // namespace
 
 std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames) {
+    Known known = Known::nothing;
     try {
-        return recoverOwnNames(folder, ownNames);
+        return recoverOwnNames(folder, ownNames, known);
     } catch (const FileError& failure) {
-        throw FileError(std::string(failure.what()) + "; the folder \"" + folder +
-                        "\" holds an interrupted replacement that the next run completes");
+        switch (known) {
+        case Known::noRecordPending: throw FileError(std::string(failure.what()) + "; nothing was written");
+        case Known::recordPending:
+            throw FileError(std::string(failure.what()) + "; nothing was written, and " + interruptedReplacement(folder, true));
+        case Known::nothing: break;
+        }
+        throw FileError(std::string(failure.what()) + "; nothing was written, and " + interruptedReplacement(folder, false));
     }
 }
 

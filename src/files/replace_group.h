@@ -89,6 +89,10 @@ inline constexpr std::string_view undoMarker = ".scenario-replace.undo-";
 // interrupted replacement the next run completes.
 std::vector<std::string> recoverFolder(const std::string& folder, const std::vector<std::string>& ownNames);
 
+// Said with a failure that leaves a record, or may have (the folder could
+// not be looked at): that the next run completes it.
+std::string interruptedReplacement(const std::string& folder, bool known);
+
 // Flushes the folder's own entries (names made, renamed or removed) to disk.
 void flushFolder(const std::string& folder);
 

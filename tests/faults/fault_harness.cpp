@@ -42,6 +42,7 @@ const std::vector<CallFamily>& faultPlan() {
         {{"fsync", "fdatasync"}, {eio, enospc, kill}},
         {{"rename", "renameat", "renameat2"}, {eio, kill}},
         {{"unlink", "unlinkat"}, {eio}},
+        {{"getdents64"}, {eio}},
     };
     return plan;
 }
@@ -264,8 +265,11 @@ public:
 
     // Under strace, with `inject` ("write:error=EIO:when=3") or without any tampering.
     Finished runTraced(const std::string& inject) const {
+        return runTraced(inject.empty() ? std::vector<std::string>{} : std::vector<std::string>{inject});
+    }
+    Finished runTraced(const std::vector<std::string>& injections) const {
         std::vector<std::string> args{"-f", "-q", "-yy", "-o", trace(), "-e", "trace=" + suite_.traceSet};
-        if (!inject.empty()) {
+        for (const std::string& inject : injections) {
             args.emplace_back("-e");
             args.push_back("inject=" + inject);
         }
@@ -572,6 +576,94 @@ TrialOutcome runTrial(const Target& target, const Impl& suite, const Trial& tria
     return outcome;
 }
 
+// A trial of recovery: a run killed at one rename, then the next run with
+// faults at its calls before it writes anything new (its recovery); or one
+// run with two faults. Then a clean run.
+struct RecoveryTrial {
+    Trial shown;                          // the call and fault the report files it under
+    std::optional<int> killAtRename;      // when= of the rename the first run dies at
+    std::vector<std::string> injections;  // for the faulty run
+};
+
+bool recordLeft(const Snapshot& entries) {
+    return std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
+        return startsWith(entry.first, ".scenario-replace.forward-") || startsWith(entry.first, ".scenario-replace.undo-");
+    });
+}
+
+TrialOutcome runRecoveryTrial(const Target& target, const Impl& suite, const RecoveryTrial& trial) {
+    TrialOutcome outcome{trial.shown, {}, {}};
+    const RunFolder killed(target, suite, Holding::earlierSet);
+    if (trial.killAtRename) {
+        const Finished kill = killed.runTraced("rename:signal=SIGKILL:when=" + std::to_string(*trial.killAtRename));
+        if (kill.termSignal != SIGKILL) {
+            outcome.missed = "the first run was not killed: it " + ended(kill);
+            return outcome;
+        }
+    }
+    const RunFolder run(target, suite, killed);
+    const Finished faulty = run.runTraced(trial.injections);
+    const std::vector<TracedCall> calls = parseTrace(sbtest::readFile(run.trace()));
+    const bool kills = trial.shown.fault.kills();
+    if (kills ? faulty.termSignal != SIGKILL
+              : std::none_of(calls.begin(), calls.end(), [](const TracedCall& c) { return c.injected; })) {
+        outcome.missed = "the fault never struck: the run " + ended(faulty);
+        return outcome;
+    }
+    const Snapshot after = run.entries();
+    const auto problem = [&](const std::string& promise, const std::string& what) {
+        if (!what.empty()) outcome.violations.push_back(promise + ": " + what);
+    };
+    if (!kills && (faulty.termSignal != 0 || (faulty.exitStatus != 0 && faulty.exitStatus != 2))) {
+        problem("a failed run exits with status 2", "it " + ended(faulty));
+    }
+    problem("no file outside the program's own names changes", inputsChanged(after, target));
+    problem("every lasting file is whole, old or new", damaged(after, target, suite, false));
+    const std::string mixed = groupMixed(after, target, suite);
+    if (!mixed.empty() && !recordLeft(after)) {
+        problem("the compiled set is one whole version or a record remains", mixed + ", and no record");
+    }
+    if (!mixed.empty() && !kills && faulty.err.find("interrupted replacement that the next run completes") == std::string::npos) {
+        problem("a run that leaves a record says so", "last line: " + quoted(lastLine(faulty.err)));
+    }
+    const Finished rerun = run.run();
+    const Snapshot final = run.entries();
+    if (rerun.termSignal != 0 || rerun.exitStatus != 0) problem("a clean run afterwards exits with status 0", "it " + ended(rerun));
+    problem("the clean run leaves the new files", damaged(final, target, suite, true));
+    const std::string extra = leftBehind(final, target, suite);
+    problem("the clean run leaves nothing else", extra.empty() ? extra : "left in the folder: " + extra);
+    problem("no file outside the program's own names changes", inputsChanged(final, target));
+    return outcome;
+}
+
+// The calls the run makes on the folder before it creates its first
+// temporary file: the lock, the listing and the recovery.
+std::vector<Occurrence> callsBeforeWriting(const Target& target, const Impl& suite, const RunFolder& killed) {
+    const RunFolder look(target, suite, killed);
+    look.runTraced("");
+    const std::vector<TracedCall> calls = parseTrace(sbtest::readFile(look.trace()));
+    std::vector<Occurrence> found;
+    std::map<std::string, int> invocations;
+    for (const TracedCall& call : calls) {
+        if (call.pid != calls.front().pid) continue;
+        const int when = ++invocations[call.name];
+        if (temporaryCreated(call, look.folder(), look.cwd())) break;
+        if (!planned(call.name)) continue;
+        const CallSubject subject = subjectOf(pathsOf(call, look.cwd()), look.folder());
+        if (subject.subject.empty()) continue;
+        found.push_back(Occurrence{call.name, when, 0, 0, subject.subject, subject.named});
+    }
+    std::map<std::string, int> ordinals;
+    for (Occurrence& at : found) at.ordinal = ++ordinals[at.call];
+    for (Occurrence& at : found) at.ofCalls = ordinals[at.call];
+    return found;
+}
+
+std::string injection(const Occurrence& at, const Fault& fault, bool onward = false) {
+    return at.call + ":" + (fault.kills() ? "signal=SIGKILL" : "error=" + fault.label) + ":when=" +
+           std::to_string(at.when) + (onward ? "+" : "");
+}
+
 }  // namespace
 
 FaultSuite::FaultSuite(Target target, std::string strace)
@@ -672,6 +764,72 @@ std::vector<TrialOutcome> FaultSuite::run(const std::vector<Trial>& trials, unsi
                 outcomes[i] = runTrial(target_, *impl_, trials[i]);
             } catch (const std::exception& e) {
                 outcomes[i] = TrialOutcome{trials[i], {}, std::string("the trial could not run: ") + e.what()};
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < std::max(1u, workers); ++w) threads.emplace_back(work);
+    for (std::thread& thread : threads) thread.join();
+    return outcomes;
+}
+
+std::vector<TrialOutcome> FaultSuite::runRecovery(const std::vector<Occurrence>& occurrences, bool errorsOnly,
+                                                  unsigned workers) const {
+    Target withUser = target_;
+    withUser.inputs["notes-of-user.txt"] = "mine";
+    withUser.inputs[".notes-of-user.txt.tmp-AAAAAA"] = "ATTACKER";
+    std::vector<RecoveryTrial> trials;
+    const auto faultsOf = [&](const std::string& call) {
+        std::vector<Fault> faults;
+        for (const CallFamily& family : faultPlan()) {
+            if (std::find(family.calls.begin(), family.calls.end(), call) == family.calls.end()) continue;
+            for (const Fault& fault : family.faults) {
+                if (!errorsOnly || fault.label == "EIO") faults.push_back(fault);
+            }
+        }
+        return faults;
+    };
+    for (std::size_t i = 0; i < occurrences.size(); ++i) {
+        const Occurrence& rename = occurrences[i];
+        if (rename.call.rfind("rename", 0) != 0) continue;
+        // A kill at this rename, then every fault at every call of the next run's recovery.
+        const RunFolder killed(withUser, *impl_, Holding::earlierSet);
+        killed.runTraced("rename:signal=SIGKILL:when=" + std::to_string(rename.when));
+        for (Occurrence at : callsBeforeWriting(withUser, *impl_, killed)) {
+            for (const Fault& fault : faultsOf(at.call)) {
+                const std::string where = at.subject;
+                at.subject = where + ", in the run after a kill at rename " + std::to_string(rename.ordinal) + "/" +
+                             std::to_string(rename.ofCalls);
+                trials.push_back({Trial{at, fault}, rename.when, {injection(at, fault)}});
+                at.subject = where;
+            }
+        }
+        // Two faults in one run: this rename fails, and so does every later
+        // rename, every later flush or every later removal.
+        const Fault eio{"EIO", EIO};
+        for (const std::string family : {"rename", "fsync", "unlink"}) {
+            const auto later = std::find_if(occurrences.begin() + static_cast<std::ptrdiff_t>(i) + 1, occurrences.end(),
+                                            [&](const Occurrence& at) { return at.call.rfind(family, 0) == 0; });
+            if (later == occurrences.end()) continue;
+            Occurrence shown = rename;
+            shown.subject += ", then every later " + family + " fails";
+            std::vector<std::string> injections{injection(rename, eio)};
+            if (family == "rename") {
+                injections = {injection(rename, eio, true)};
+            } else {
+                injections.push_back(injection(*later, eio, true));
+            }
+            trials.push_back({Trial{shown, eio}, std::nullopt, injections});
+        }
+    }
+    std::vector<TrialOutcome> outcomes(trials.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k = next++; k < trials.size(); k = next++) {
+            try {
+                outcomes[k] = runRecoveryTrial(withUser, *impl_, trials[k]);
+            } catch (const std::exception& e) {
+                outcomes[k] = TrialOutcome{trials[k].shown, {}, std::string("the trial could not run: ") + e.what()};
             }
         }
     };

@@ -95,6 +95,13 @@ public:
     std::vector<Trial> plan(const std::vector<Occurrence>& occurrences) const;
     // Runs the trials, `workers` at a time.
     std::vector<TrialOutcome> run(const std::vector<Trial>& trials, unsigned workers) const;
+    // A kill at each rename the occurrences hold, then every fault of the
+    // plan (EIO only, with errorsOnly) at every call the next run makes before
+    // it writes (its recovery); and two faults in one run: each rename fails,
+    // and so does every later rename, flush or removal. A user's files sit in
+    // the folder throughout.
+    std::vector<TrialOutcome> runRecovery(const std::vector<Occurrence>& occurrences, bool errorsOnly,
+                                          unsigned workers) const;
     // `runs` runs of the program started at once in one folder holding the
     // earlier set, `rounds` times over.
     struct Together {

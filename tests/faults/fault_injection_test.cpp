@@ -169,6 +169,22 @@ protected:
         judge(static_cast<std::size_t>(violationCount(outcomes)));
     }
 
+    // Kills at every rename followed by faults in the next run's recovery, and two faults in one run.
+    void tryRecoveryFaults(const Target& target) {
+        const auto start = std::chrono::steady_clock::now();
+        FaultSuite suite(target, strace_);
+        ASSERT_EQ(suite.problem(), "");
+        const std::vector<Occurrence> occurrences = suite.discover();
+        ASSERT_EQ(suite.problem(), "");
+        const std::vector<TrialOutcome> outcomes = suite.runRecovery(occurrences, sanitized, workers());
+        ASSERT_FALSE(outcomes.empty());
+        std::cout << report("Faults in " + target.label + "'s recovery and two faults in one run", outcomes,
+                            secondsSince(start))
+                  << std::flush;
+        EXPECT_EQ(missedCount(outcomes), 0) << "injections missed their calls (report above)";
+        judge(static_cast<std::size_t>(violationCount(outcomes)));
+    }
+
     // Two trials at a time at most, one per core.
     static unsigned workers() { return std::clamp(std::thread::hardware_concurrency(), 1u, 2u); }
 
@@ -183,6 +199,14 @@ TEST_F(FaultInjection, ScenarioBuilderKeepsItsFilesThroughEveryFault) {
 // the same promises hold for it.
 TEST_F(FaultInjection, ScenarioToolCompileKeepsItsFilesThroughEveryFault) {
     tryEveryFault(toolCompileTarget());
+}
+
+TEST_F(FaultInjection, ScenarioBuilderRecoversThroughFaultsInItsRecovery) {
+    tryRecoveryFaults(builderTarget());
+}
+
+TEST_F(FaultInjection, ScenarioToolCompileRecoversThroughFaultsInItsRecovery) {
+    tryRecoveryFaults(toolCompileTarget());
 }
 
 TEST(RunsTogether, ThreeBuildersInOneFolderLeaveWhatOneRunWrites) {
