@@ -6,6 +6,7 @@
 // bytes (so a copied folder keeps its record), or no file at all.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,10 +31,12 @@ public:
     std::uint64_t size() const { return size_; }
 
 private:
-    void mix(std::uint64_t word);
-    std::uint64_t state_ = 0x9e3779b97f4a7c15ull;
+    void block(const char* at);
+    std::array<std::uint64_t, 4> lanes_{0x9e3779b97f4a7c15ull, 0xbf58476d1ce4e5b9ull, 0x94d049bb133111ebull,
+                                        0x2545f4914f6cdd1dull};
+    std::array<char, 32> buffer_{};  // the bytes of an unfinished block
+    std::size_t pending_ = 0;
     std::uint64_t size_ = 0;
-    std::uint64_t tail_ = 0;  // the bytes of an unfinished word, little end first
 };
 
 struct RecordedTarget {
