@@ -33,16 +33,34 @@ std::string shownByte(unsigned char byte) {
     return windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(&byte), 1));
 }
 
-void writeLocation(std::ostream& out, const Diagnostic& d) {
+// The colours of compilers' diagnostics: bold, error red, warning magenta, note cyan.
+std::string_view colourOf(Severity severity) {
+    switch (severity) {
+        case Severity::Warning: return "\033[1;35m";
+        case Severity::Note: return "\033[1;36m";
+        case Severity::Error: break;
+    }
+    return "\033[1;31m";
+}
+constexpr std::string_view bold = "\033[1m";
+constexpr std::string_view plain = "\033[0m";
+constexpr std::string_view caretColour = "\033[1;32m";
+
+void writeLocation(std::ostream& out, const Diagnostic& d, bool colour) {
     if (!d.file.empty()) {
+        if (colour) out << bold;
         out << pathText(d.file);
         if (d.line > 0) out << ':' << d.line << ':' << d.column;
         out << ": ";
+        if (colour) out << plain;
     }
-    out << severityName(d.severity) << ": " << d.message << '\n';
+    if (colour) out << colourOf(d.severity);
+    out << severityName(d.severity) << ':';
+    if (colour) out << plain;
+    out << ' ' << d.message << '\n';
 }
 
-void writeExcerpt(std::ostream& out, const Diagnostic& d) {
+void writeExcerpt(std::ostream& out, const Diagnostic& d, bool colour) {
     if (d.line <= 0) return;
     const std::string& text = d.sourceLine;
     const std::size_t caretStart = std::min(static_cast<std::size_t>(std::max(d.column, 1) - 1), text.size());
@@ -62,7 +80,8 @@ void writeExcerpt(std::ostream& out, const Diagnostic& d) {
     if (last < text.size()) shown += "...";
     const std::size_t under = std::clamp<std::size_t>(d.caretLength, 1, std::max<std::size_t>(last - caretStart, 1));
     out << std::setw(5) << d.line << " | " << shown << '\n';
-    out << "      | " << pad << '^' << std::string(under - 1, '~') << '\n';
+    out << "      | " << pad << (colour ? caretColour : "") << '^' << std::string(under - 1, '~')
+        << (colour ? plain : "") << '\n';
 }
 
 nlohmann::ordered_json oneJson(const Diagnostic& d, bool withNotes) {
@@ -71,7 +90,12 @@ nlohmann::ordered_json oneJson(const Diagnostic& d, bool withNotes) {
     j["file"] = d.file.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(pathText(d.file));
     j["line"] = d.line > 0 ? nlohmann::ordered_json(d.line) : nlohmann::ordered_json(nullptr);
     j["column"] = d.line > 0 ? nlohmann::ordered_json(d.column) : nlohmann::ordered_json(nullptr);
-    j["code"] = d.code ? nlohmann::ordered_json(*d.code) : nlohmann::ordered_json(nullptr);
+    j["endLine"] = d.line > 0 ? nlohmann::ordered_json(d.line) : nlohmann::ordered_json(nullptr);
+    j["endColumn"] = d.line > 0 ? nlohmann::ordered_json(d.column + static_cast<int>(std::max<std::size_t>(d.caretLength, 1)))
+                                : nlohmann::ordered_json(nullptr);
+    j["code"] = d.code ? nlohmann::ordered_json(*d.code)
+                : !d.id.empty() ? nlohmann::ordered_json(d.id)
+                                : nlohmann::ordered_json(nullptr);
     j["message"] = d.message;
     if (withNotes) {
         nlohmann::ordered_json notes = nlohmann::ordered_json::array();
@@ -92,17 +116,17 @@ std::string_view severityName(Severity severity) {
     return "error";
 }
 
-void writeDiagnostic(std::ostream& out, const Diagnostic& diagnostic) {
-    writeLocation(out, diagnostic);
-    writeExcerpt(out, diagnostic);
+void writeDiagnostic(std::ostream& out, const Diagnostic& diagnostic, bool colour) {
+    writeLocation(out, diagnostic, colour);
+    writeExcerpt(out, diagnostic, colour);
     for (const Diagnostic& note : diagnostic.notes) {
-        writeLocation(out, note);
-        writeExcerpt(out, note);
+        writeLocation(out, note, colour);
+        writeExcerpt(out, note, colour);
     }
 }
 
-void writeDiagnostics(std::ostream& out, const std::vector<Diagnostic>& diagnostics) {
-    for (const Diagnostic& diagnostic : diagnostics) writeDiagnostic(out, diagnostic);
+void writeDiagnostics(std::ostream& out, const std::vector<Diagnostic>& diagnostics, bool colour) {
+    for (const Diagnostic& diagnostic : diagnostics) writeDiagnostic(out, diagnostic, colour);
 }
 
 nlohmann::ordered_json diagnosticsJson(const std::vector<Diagnostic>& diagnostics) {

@@ -25,6 +25,7 @@ struct Diagnostic {
     std::string sourceLine;        // the line's bytes, shown under the message
     std::size_t caretLength = 0;   // bytes of the field under the caret
     std::optional<std::int32_t> code;
+    std::string id;       // a warning's identifier, e.g. "feature-dropped"
     std::string message;  // UTF-8, ends with "(code N ...)" where a code belongs to it
     std::vector<Diagnostic> notes;
 };
@@ -32,12 +33,15 @@ struct Diagnostic {
 std::string_view severityName(Severity severity);
 
 // FILE:LINE:COLUMN: SEVERITY: MESSAGE, the source line and the caret line,
-// then the notes in the same form.
-void writeDiagnostic(std::ostream& out, const Diagnostic& diagnostic);
-void writeDiagnostics(std::ostream& out, const std::vector<Diagnostic>& diagnostics);
+// then the notes in the same form; with colour, the severity and caret in
+// the terminal colours compilers use.
+void writeDiagnostic(std::ostream& out, const Diagnostic& diagnostic, bool colour = false);
+void writeDiagnostics(std::ostream& out, const std::vector<Diagnostic>& diagnostics, bool colour = false);
 
-// {severity, file, line, column, code, message, notes}; notes have the same
-// shape without "notes".
+// {severity, file, line, column, endLine, endColumn, code, message, notes}:
+// code is the number of an error, the identifier of a warning, else null;
+// endColumn is the column just past the field. Notes have the same shape
+// without "notes".
 nlohmann::ordered_json diagnosticsJson(const std::vector<Diagnostic>& diagnostics);
 
 // An author's bytes (Windows-1252) as UTF-8 for a message, control bytes

@@ -110,6 +110,7 @@ public:
             Diagnostic d = view_.at(source, value(row, 0).value_or(row->keyword), Severity::Warning,
                                     describe(loss.lost) + " is dropped: cell " + std::to_string(loss.cell) + " is " +
                                         describe(loss.by) + " [" + std::string(featureDropped) + "]");
+            d.id = featureDropped;
             addClaimNote(d, loss.by, loss.cell);
             (source.role == SourceRole::Line ? out.lineLosses : out.trainLosses).push_back(std::move(d));
         }

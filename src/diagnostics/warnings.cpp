@@ -113,6 +113,7 @@ public:
             if (count > warningCap) {
                 out.push_back(view_.atFile(source_.role, Severity::Warning,
                                            std::to_string(count - warningCap) + " more [" + std::string(id) + "]"));
+                out.back().id = id;
             }
         }
         return out;
@@ -130,6 +131,7 @@ private:
         message += " [" + std::string(id) + "]";
         found_.push_back(Found{source_.fields[field].span.offset,
                                view_.at(source_, field, Severity::Warning, std::move(message))});
+        found_.back().diagnostic.id = id;
     }
 
     std::string_view text(std::size_t field) const { return source_.text(field); }
@@ -152,6 +154,7 @@ private:
         Diagnostic d = view_.atFile(SourceRole::Train, Severity::Warning,
                                     "no `[generale]` field: nothing of the train source is read; rows are read only "
                                     "after a `[generale]` field [" + std::string(noGenerale) + "]");
+        d.id = noGenerale;
         found_.push_back(Found{0, std::move(d)});
     }
 

@@ -185,6 +185,17 @@ std::unique_ptr<Platform> openDesktopPlatform(LineSink err) {
     // Without a display the window program is not even started.
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return nullptr;
+    // A program copied alone out of its folder has no window to show: said
+    // once, with the way to keep it, and the run goes on in the console.
+    const std::vector<std::string> candidates = windowProgramCandidates();
+    if (std::none_of(candidates.begin(), candidates.end(),
+                     [](const std::string& path) { return ::access(path.c_str(), X_OK) == 0; })) {
+        std::string looked;
+        for (const std::string& path : candidates) looked += (looked.empty() ? "\"" : ", \"") + path + "\"";
+        err("scenario-builder: no window: its window program " + std::string(desktop::programName) +
+            " is not in " + looked + "; copy it beside the program, or install the package, to keep the window");
+        return nullptr;
+    }
     std::unique_ptr<WindowProgram> window = WindowProgram::start();
     if (!window) return nullptr;
     return std::make_unique<DesktopPlatform>(std::move(err), std::move(window));

@@ -15,13 +15,15 @@ constexpr const char* helpText =
     "is a display it shows a small window while it works.\n"
     "\n"
     "Options:\n"
-    "  --help       show this help and end\n"
-    "  --version    show the version and end\n"
+    "  -h, --help       show this help and end\n"
+    "  -V, --version    show the version and end\n"
+    "Any other argument is a usage error (exit status 2, nothing written).\n"
     "\n"
     "Exit status: 0 all files written; 1 the compile recorded an error code in the\n"
     "source data (the compiled files are still written); 2 a run-time failure, such\n"
-    "as a folder that cannot be written; 3 a reserved field of the compiled output\n"
-    "was taken (\" Errore n. 1250\" or \"1251\"), no compiled file written.\n"
+    "as a folder that cannot be written, or a usage error; 3 a reserved field of the\n"
+    "compiled output was taken (\" Errore n. 1250\" or \"1251\"), no compiled file\n"
+    "written.\n"
     "\n"
     "The folder must be writable: to run an installed copy, copy the program into a\n"
     "folder of your own and run it there. See also scenario-tool(1).\n";
@@ -29,15 +31,22 @@ constexpr const char* helpText =
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The program takes no input; it answers the two conventional questions
-    // and otherwise ignores its arguments.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    // The program takes no input: it answers the two conventional questions,
+    // and anything else is a mistake that must not rewrite the folder.
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-V") == 0)) {
         std::fputs("scenario-builder " SB_VERSION "\n", stdout);
         return 0;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(helpText, stdout);
         return 0;
+    }
+    if (argc > 1) {
+        std::fprintf(stderr,
+                     "scenario-builder: unexpected argument \"%s\": the program takes none (it writes the built-in "
+                     "scenario beside itself); nothing was written\nUsage: scenario-builder [--help | --version]\n",
+                     argv[1]);
+        return 2;
     }
     return sb::run::scenarioBuilderMain();
 }

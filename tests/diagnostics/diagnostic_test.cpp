@@ -101,11 +101,14 @@ TEST(Diagnostic, JsonHasTheSameFieldsWithNullsWhereThereIsNoPlace) {
     warning.severity = Severity::Warning;
     warning.file = "t.txt";
     warning.message = "w";
+    warning.id = "feature-dropped";
     const nlohmann::ordered_json json = sb::diagnostics::diagnosticsJson({error, warning});
     EXPECT_EQ(json.dump(),
-              R"j([{"severity":"error","file":"in put/l.txt","line":3,"column":7,"code":6,"message":"bad (code 6 at 300 m)",)j"
-              R"j("notes":[{"severity":"note","file":"t.txt","line":9,"column":1,"code":null,"message":"other"}]},)j"
-              R"j({"severity":"warning","file":"t.txt","line":null,"column":null,"code":null,"message":"w","notes":[]}])j");
+              R"j([{"severity":"error","file":"in put/l.txt","line":3,"column":7,"endLine":3,"endColumn":8,"code":6,)j"
+              R"j("message":"bad (code 6 at 300 m)","notes":[{"severity":"note","file":"t.txt","line":9,"column":1,)j"
+              R"j("endLine":9,"endColumn":2,"code":null,"message":"other"}]},)j"
+              R"j({"severity":"warning","file":"t.txt","line":null,"column":null,"endLine":null,"endColumn":null,)j"
+              R"j("code":"feature-dropped","message":"w","notes":[]}])j");
 }
 
 TEST(Diagnostic, AuthorsTextIsQuotedSafely) {
