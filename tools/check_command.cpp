@@ -22,9 +22,7 @@ int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
     } catch (const std::exception& failure) {
         return failed(err, failure, "checking \"" + options.lineSource + "\" and \"" + options.trainSource + "\"");
     }
-    writeDiagnostics(err, compile.diagnostics);
-    if (options.json) out << jsonLine(resultJson(compile));
-    return exitStatusOf(compile, options.werror);
+    return reportCompile(compile, options.reporting, out, err);
 }
 
 }  // namespace sb::tool

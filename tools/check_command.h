@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "tools/command_support.h"
+
 namespace sb::tool {
 
 struct CheckOptions {
@@ -14,8 +16,7 @@ struct CheckOptions {
     std::optional<std::string> lineName;
     std::optional<std::string> trainNumber;
     bool withProfile = true;
-    bool json = false;
-    bool werror = false;
+    Reporting reporting;
 };
 
 // 0 no error (warnings allowed), 1 an error code or, with werror, any

@@ -4,11 +4,38 @@
 
 #include <exception>
 #include <iosfwd>
+#include <string>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "diagnostics/source_compile.h"
 
 namespace sb::tool {
+
+// How check and compile tell their diagnostics.
+struct Reporting {
+    bool json = false;
+    bool werror = false;   // every warning an error
+    bool quiet = false;    // errors only: no warnings, notices or summary
+    bool colour = false;   // the terminal colours compilers use
+    bool summary = false;  // "2 errors, 3 warnings" at the end (on a terminal)
+    // The -W values in order: "ID" (on), "no-ID" (off), "error=ID" (an
+    // error), "no-error=ID" (a warning again), "error" (as --werror).
+    std::vector<std::string> warningFlags;
+};
+
+// Why a -W value names no warning (with a suggestion), or empty.
+std::string warningFlagProblem(const std::string& flag);
+
+// The diagnostics as the -W flags and --werror leave them: silenced
+// warnings gone, promoted ones errors.
+std::vector<diagnostics::Diagnostic> applyWarningFlags(std::vector<diagnostics::Diagnostic> all, const Reporting& reporting);
+
+// Writes the diagnostics (text on err, JSON on out when asked) and returns
+// the exit status they give: 3 fatal, 1 an error code or a promoted
+// warning, else 0.
+int reportCompile(const diagnostics::SourceCompile& compile, const Reporting& reporting, std::ostream& out,
+                  std::ostream& err);
 
 // {"errorCode", "errorPosition", "fatal", "diagnostics"}.
 nlohmann::ordered_json resultJson(const diagnostics::SourceCompile& compile);

@@ -90,19 +90,20 @@ int runCompile(const CompileOptions& options, std::ostream& out, std::ostream& e
         return failed(err, failure, "compiling \"" + options.lineSource + "\" and \"" + options.trainSource + "\"");
     }
 
-    writeDiagnostics(err, compile.diagnostics);
-    if (options.json) out << jsonLine(resultJson(compile));
-    for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
-    if (!compile.outcome.fatal.empty()) return exitFatal;
+    const int status = reportCompile(compile, options.reporting, out, err);
+    if (!options.reporting.quiet) {
+        for (const std::string& notice : notices) err << "scenario-tool: " << displayText(notice) << '\n';
+    }
+    if (status == exitFatal) return exitFatal;
     if (writeFailure) {
         err << "scenario-tool: " << displayText(*writeFailure) << '\n';
         return exitUsage;
     }
-    if (!written) {
+    if (!written && !options.reporting.quiet) {
         err << "scenario-tool: no compiled file written (the compile recorded error " << compile.model.errorCode
             << "; --write-on-error writes them anyway)\n";
     }
-    return exitStatusOf(compile, options.werror);
+    return status;
 }
 
 }  // namespace sb::tool

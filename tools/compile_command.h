@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "tools/command_support.h"
+
 
 namespace sb::tool {
 
@@ -17,8 +19,7 @@ struct CompileOptions {
     std::optional<std::string> trainNumber;
     std::string outputFolder = ".";
     bool withProfile = true;
-    bool json = false;
-    bool werror = false;  // any warning makes the exit status 1
+    Reporting reporting;
     // Write the compiled files even when the compile records an error code.
     bool writeOnError = false;
 };

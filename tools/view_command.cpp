@@ -179,13 +179,23 @@ int runView(const ViewOptions& options, std::ostream& out, std::ostream& err) {
 
         std::string pageFile = options.pageFile;
         if (pageFile.empty() && options.svgFile.empty()) pageFile = lineName + "_" + trainNumber + ".html";
-        if (!options.svgFile.empty()) {
-            files::replaceFile(options.svgFile, routeSvg(view));
-            out << "wrote " << options.svgFile << '\n';
+        if (pageFile == "-" && options.svgFile == "-") {
+            err << "scenario-tool: only one of --out and --svg can be standard output (-)\n";
+            return exitUsage;
         }
-        if (!pageFile.empty()) {
+        // "-" is standard output, and then the names of files written go to standard error.
+        std::ostream& told = pageFile == "-" || options.svgFile == "-" ? err : out;
+        if (options.svgFile == "-") {
+            out << routeSvg(view);
+        } else if (!options.svgFile.empty()) {
+            files::replaceFile(options.svgFile, routeSvg(view));
+            told << "wrote " << options.svgFile << '\n';
+        }
+        if (pageFile == "-") {
+            out << routePageHtml(view);
+        } else if (!pageFile.empty()) {
             files::replaceFile(pageFile, routePageHtml(view));
-            out << "wrote " << pageFile << '\n';
+            told << "wrote " << pageFile << '\n';
         }
     } catch (const ViewFailure& failure) {
         err << "scenario-tool: " << failure.message << '\n';

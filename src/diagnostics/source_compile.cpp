@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "compiler/common/source_files.h"
 #include "files/file_store.h"
@@ -34,21 +36,43 @@ std::optional<std::string> withoutSuffix(const std::string& name, std::string_vi
     return name.substr(0, name.size() - suffix.size());
 }
 
-// Copies an author's source into the compile's in-memory folder. A path
-// that does not exist, is not a regular file or cannot be read is an input
-// failure of the tool, reported before anything is written.
+// Copies an author's source into the compile's in-memory folder: a file,
+// a pipe or process substitution, or standard input for "-". A source that
+// cannot be read, is a folder or holds more than the cap is an input
+// failure of the tool, reported before anything is written; a file is
+// measured before it is read.
 void copySource(const std::string& path, const std::string& internalName, std::map<std::string, std::string>& kept) {
+    const bool standardInput = path == "-";
+    const std::string shown = standardInput ? "standard input" : "\"" + path + "\"";
+    const int fd = standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw files::FileError("cannot open " + shown + ": " + std::strerror(errno));
+    std::string bytes;
+    std::string problem;
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        throw files::FileError("cannot open \"" + path + "\": " + std::strerror(errno));
+    const auto tooLarge = [&](const std::string& holds) {
+        return shown + " holds " + holds + " bytes: a source may hold at most " + std::to_string(sourceSizeCap >> 20) +
+               " MiB (the longest route the format allows takes a few megabytes)";
+    };
+    if (::fstat(fd, &info) != 0) {
+        problem = "cannot read " + shown + ": " + std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        problem = shown + " is a folder, not a source file";
+    } else if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > sourceSizeCap) {
+        problem = tooLarge(std::to_string(info.st_size));
+    } else {
+        char buffer[1 << 16];
+        while (problem.empty()) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) problem = "cannot read " + shown + ": " + std::strerror(errno);
+            if (n <= 0) break;
+            if (bytes.size() + static_cast<std::size_t>(n) > sourceSizeCap) problem = tooLarge("more than " + std::to_string(sourceSizeCap));
+            else bytes.append(buffer, static_cast<std::size_t>(n));
+        }
     }
-    if (!S_ISREG(info.st_mode)) throw files::FileError("\"" + path + "\" is not a regular file");
-    if (static_cast<std::uint64_t>(info.st_size) > sourceSizeCap) {
-        throw files::FileError("\"" + path + "\" holds " + std::to_string(info.st_size) +
-                               " bytes: a source may hold at most " + std::to_string(sourceSizeCap >> 20) +
-                               " MiB (the longest route the format allows takes a few megabytes)");
-    }
-    kept[internalName] = files::readAll(path);
+    ::close(fd);
+    if (!problem.empty()) throw files::FileError(problem);
+    kept[internalName] = std::move(bytes);
 }
 
 }  // namespace
@@ -87,8 +111,10 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
     RouteModel& model = result.model;
     model.lineName = scenario.lineName;
     model.trainNumber = scenario.trainNumber;
+    // Diagnostics name standard input as compilers do.
+    const auto shownPath = [](const std::string& path) { return path == "-" ? std::string("<stdin>") : path; };
     const SourcePaths paths{names::lineSource(model.lineName), names::trainSource(model.lineName, model.trainNumber),
-                            lineSource, trainSource};
+                            shownPath(lineSource), shownPath(trainSource)};
     // The sources are read once and kept for the diagnostics; the compile
     // takes (and deletes) copies, as the program's compile deletes its files.
     std::map<std::string, std::string> kept;

@@ -93,9 +93,9 @@ std::string outcomeOf(const fs::path& caseFolder) {
 
     std::ostringstream text;
     text << "exit status: " << run.exitStatus << '\n';
-    // A compile that never ran (status 2) prints no result.
+    // A compile that never ran (status 2) prints only what failed.
     nlohmann::ordered_json result;
-    if (!run.out.empty()) {
+    if (!run.out.empty() && !nlohmann::ordered_json::parse(run.out).contains("failure")) {
         result = nlohmann::ordered_json::parse(run.out);
         text << "errorCode: " << result.at("errorCode") << '\n';
         text << "errorPosition: " << result.at("errorPosition") << '\n';

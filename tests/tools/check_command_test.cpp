@@ -46,14 +46,18 @@ TEST(CheckCommand, ExitStatusFollowsErrorsAndWarningsAndNothingIsWritten) {
     const StatusCase cases[] = {
         {"clean", builtInLine, builtInTrain, {}, 0, 0, 0},
         {"a warning", builtInLine, misspelt, {}, 0, 1, 0},
-        {"a warning with --werror", builtInLine, misspelt, {"--werror"}, 1, 1, 0},
+        {"a warning with --werror", builtInLine, misspelt, {"--werror"}, 1, 0, 1},
+        {"a warning made an error alone", builtInLine, misspelt, {"-Werror=unknown-keyword"}, 1, 0, 1},
+        {"a warning silenced", builtInLine, misspelt, {"-Wno-unknown-keyword"}, 0, 0, 0},
+        {"a warning silenced and turned on again", builtInLine, misspelt, {"-Wno-unknown-keyword", "-Wunknown-keyword"}, 0, 1, 0},
+        {"--werror but this warning stays one", builtInLine, misspelt, {"--werror", "-Wno-error=unknown-keyword"}, 0, 1, 0},
         {"clean with --werror", builtInLine, builtInTrain, {"--werror"}, 0, 0, 0},
         {"an error code", withRow(builtInLine, "cartello_indicatore,  300,   (X)"), builtInTrain, {}, 1, 0, 1},
         {"a warning and an error", builtInLine, withRow(builtInTrain, "stazone, 1, 2\r\nabbattimento, 4050, 5"), {},
          1, 1, 1},
         {"the fatal check", builtInLine, withRow(builtInTrain, "abbattimento, 50, 5"), {}, 3, 0, 1},
         {"the fatal check with --werror and a warning", builtInLine,
-         withRow(builtInTrain, "stazone, 1, 2\r\nabbattimento, 50, 5"), {"--werror"}, 3, 1, 1},
+         withRow(builtInTrain, "stazone, 1, 2\r\nabbattimento, 50, 5"), {"--werror"}, 3, 0, 2},
     };
     for (const StatusCase& c : cases) {
         SCOPED_TRACE(c.name);
