@@ -93,3 +93,52 @@ TEST(Conventions, InspectTakesTheExtensionsInAnyLetterCase) {
 }
 
 }  // namespace
+
+// The conventions of command-line tools, run as a shell runs them: standard
+// input and pipes, the warning flags, quiet, colour and the summary on a
+// terminal (a pseudo-terminal by script(1)) or not, JSON on a usage error,
+// suggestions, and the builder refusing arguments it does not know.
+TEST(Conventions, TheToolsBehaveAsCommandLineToolsDo) {
+    sbtest::TempFolder folder;
+    sbtest::writeFile(folder.file("line.txt"), sb::builtin::builtInLineSourceText() + "pippo, 3\r\n");
+    sbtest::writeFile(folder.file("train.txt"), sb::builtin::builtInTrainSourceText());
+    const std::string tool = "'" + std::string(SB_TOOL_PATH) + "'";
+    const std::string onTerminal = "script -qec \"" + tool + " check line.txt train.txt\" /dev/null";
+    const struct {
+        const char* name;
+        std::string command;
+        int status;
+        std::vector<std::string> says;     // on standard output and error together
+        std::vector<std::string> saysNot;
+    } cases[] = {
+        {"a source on standard input", tool + " check - train.txt < line.txt", 0, {"<stdin>:161:1: warning:"}, {}},
+        {"a source from a pipe", "cat line.txt | " + tool + " check /dev/stdin train.txt", 0, {"/dev/stdin:161:1: warning:"}, {}},
+        {"both on standard input", tool + " check - - < line.txt", 2, {"only one source can come from standard input"}, {}},
+        {"a warning silenced", tool + " check -Wno-unknown-keyword line.txt train.txt", 0, {}, {"warning"}},
+        {"a warning made an error", tool + " check -Werror=unknown-keyword line.txt train.txt", 1,
+         {"line.txt:161:1: error:", "[unknown-keyword]"}, {"warning:"}},
+        {"a warning that does not exist", tool + " check -Wunknown-keywrd line.txt train.txt", 2,
+         {"did you mean \"unknown-keyword\"?"}, {}},
+        {"quiet", tool + " check -q line.txt train.txt", 0, {}, {"warning"}},
+        {"piped: no colour, no summary", tool + " check line.txt train.txt 2>&1 | cat", 0, {"warning:"}, {"\033[", "1 warning"}},
+        {"colour asked for when piped", tool + " check --color=always line.txt train.txt", 0, {"\033[1;35mwarning"}, {}},
+        {"a terminal: colour and summary", onTerminal, 0, {"\033[1;35mwarning", "1 warning"}, {}},
+        {"a terminal under NO_COLOR", "NO_COLOR=1 " + onTerminal, 0, {"1 warning"}, {"\033["}},
+        {"a mistyped subcommand", tool + " chek line.txt train.txt", 2, {"did you mean \"check\"?"}, {}},
+        {"a mistyped option", tool + " check --jsno line.txt train.txt", 2, {"did you mean \"--json\"?"}, {}},
+        {"a usage error with --json", tool + " check --json line.txt", 2, {"{\"status\":2,\"failure\":\"TRAIN_SOURCE is required"}, {}},
+        {"the page on standard output", tool + " view -o - line.txt train.txt", 0, {"<!DOCTYPE html>"}, {"wrote"}},
+        {"-o for --out", tool + " compile -q -o out line.txt train.txt && ls out", 0, {"VELDRA PALV_2638.sim"}, {}},
+        {"the builder refuses an argument", "cp '" + std::string(SB_BUILDER_PATH) + "' b/ && b/scenario-builder -x; s=$?; ls b; exit $s",
+         2, {"unexpected argument \"-x\"", "nothing was written"}, {".dat"}},
+    };
+    fs::create_directory(folder.file("b"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Finished run = sbtest::runProcess("/bin/sh", {"-c", c.command}, folder.path());
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(run.exitStatus, c.status) << said;
+        for (const std::string& text : c.says) EXPECT_NE(said.find(text), std::string::npos) << text << " in\n" << said;
+        for (const std::string& text : c.saysNot) EXPECT_EQ(said.find(text), std::string::npos) << text << " in\n" << said;
+    }
+}
