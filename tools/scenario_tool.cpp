@@ -90,7 +90,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
     app.footer(
         "Each subcommand has its own --help. The manual: man scenario-tool. Both source formats, every\n"
         "keyword, field, error code and warning: the format reference, format-reference.md, in the\n"
-        "project's docs/ or, installed, in /usr/share/doc/scenario-builder/.");
+        "project's docs/ or, installed, in /usr/share/doc/scenario-builder/docs/.");
     app.set_version_flag("--version", "scenario-tool " SB_VERSION);
 
     std::string exportFolder;
