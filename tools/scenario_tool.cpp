@@ -13,6 +13,7 @@
 
 #include "tools/check_command.h"
 #include "tools/compile_command.h"
+#include "tools/diff_command.h"
 #include "diagnostics/display_text.h"
 #include "diagnostics/keyword_suggestions.h"
 #include "tools/exit_status.h"
@@ -85,7 +86,7 @@ std::string suggestion(const CLI::App& app, int argc, char** argv) {
 }
 
 int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool terminal) {
-    CLI::App app{"Compile, check, export, inspect and view train-driving scenarios", "scenario-tool"};
+    CLI::App app{"Compile, check, export, inspect, view and compare train-driving scenarios", "scenario-tool"};
     app.require_subcommand(1);
     app.footer(
         "Each subcommand has its own --help. The manual: man scenario-tool. Both source formats, every\n"
@@ -152,6 +153,17 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
     viewCommand->add_option("--train-number", view.trainNumber, "Train number: which scenario of the folder, or the compile's");
     viewCommand->add_option("INPUT", view.inputs, "FOLDER, or LINE_SOURCE TRAIN_SOURCE")->required()->expected(1, 2);
 
+    DiffOptions diff;
+    CLI::App* diffCommand = app.add_subcommand(
+        "diff", "List what differs between two compiled scenarios: features, stations, speed, gradient, curves");
+    diffCommand->add_option("--line-name", diff.lineName, "Line name: which scenario of a folder holding several");
+    diffCommand->add_option("--train-number", diff.trainNumber, "Train number: which scenario of a folder holding several");
+    diffCommand->add_flag("--json", diff.json, "Print the differences as one JSON object on stdout");
+    diffCommand->add_option("BEFORE", diff.before, "Folder of compiled files, or a scenario table NAME_NUMBER.sim")
+        ->required();
+    diffCommand->add_option("AFTER", diff.after, "Folder of compiled files, or a scenario table NAME_NUMBER.sim")
+        ->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -189,6 +201,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
     }
 
     if (*exportCommand) return runExport(exportFolder, exportForce, err);
+    if (*diffCommand) return runDiff(diff, out, err);
     if (*viewCommand) return runView(view, out, err);
     if (*compileCommand) {
         compile.withProfile = !noProfile;

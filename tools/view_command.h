@@ -23,13 +23,4 @@ struct ViewOptions {
 // fatal compile stop; no file is written unless the status is 0.
 int runView(const ViewOptions& options, std::ostream& out, std::ostream& err);
 
-// A scenario whose compiled files a folder holds, told from their names:
-// NAME_NUMBER.sim with NAME_NUMBER.dat beside it.
-struct FoundScenario {
-    std::string lineName;
-    std::string trainNumber;
-};
-// The file names' stems (NAME_NUMBER) of the scenarios among these names.
-std::vector<std::string> scenarioStems(const std::vector<std::string>& fileNames);
-
 }  // namespace sb::tool
