@@ -616,6 +616,24 @@ private:
         return error(source, std::nullopt, row, "the compile failed here: " + what + suffix, error::readFailure);
     }
 
+    // Where authors go wrong most with a row too short: a comment that is
+    // none, or values separated by something other than commas.
+    static std::string rowHint(std::string_view keyword, std::string_view line) {
+        while (!keyword.empty() && (keyword.front() == ' ' || keyword.front() == '\t')) keyword.remove_prefix(1);
+        for (const std::string_view mark : {"//", "#", ";"}) {
+            if (keyword.starts_with(mark)) {
+                return ": this row starts with \"" + std::string(mark) +
+                       "\", but the source formats have no comments and a keyword is found anywhere in the field; "
+                       "a \"-\" in the keyword field disables a row";
+            }
+        }
+        if (line.find(';') != std::string_view::npos) return ": fields are separated by commas, and this line holds \";\"";
+        if (line.find('\t') != std::string_view::npos && line.find(',') == std::string_view::npos) {
+            return ": fields are separated by commas, and this line holds tabs instead";
+        }
+        return {};
+    }
+
     std::string authorsNames(const std::string& text) const {
         const SourcePaths& paths = view_.paths();
         return authorText(replaceAll(replaceAll(text, paths.internalTrainName, paths.trainSource),
@@ -646,6 +664,9 @@ private:
             d.notes.push_back(note(source, f,
                                    "the " + name + " is taken from the next field, " + quotedToken(token) +
                                        ", which is not a number"));
+            if (d.message.ends_with(suffix)) {
+                d.message.insert(d.message.size() - suffix.size(), rowHint(source.keywordText(*row), d.sourceLine));
+            }
             return d;
         }
         if (looksDecimal(token)) {

@@ -33,6 +33,7 @@ constexpr std::string_view nameCharacters = "name-characters";
 constexpr std::string_view nameTooLong = "name-too-long";
 constexpr std::string_view filesSwapped = "files-swapped";
 constexpr std::string_view noGenerale = "no-generale";
+constexpr std::string_view thousandsSeparator = "thousands-separator";
 
 constexpr WarningInfo catalogue[] = {
     {unknownKeyword, "a row whose keyword field matches no keyword of its section"},
@@ -48,6 +49,7 @@ constexpr WarningInfo catalogue[] = {
     {filesSwapped, "a line source and a train source given the wrong way round"},
     {noGenerale, "a train source without a [generale] field: nothing of it is read"},
     {featureDropped, "a feature the compile drops because another takes its cell"},
+    {thousandsSeparator, "a number written with a thousands point, such as 12.000, read as a decimal"},
 };
 
 std::string_view trimmed(std::string_view text) {
@@ -59,6 +61,18 @@ std::string_view trimmed(std::string_view text) {
 bool isNumberText(std::string_view text) {
     double ignored = 0.0;
     return parseDecimal(text, ignored);
+}
+
+// "12.000" or "1.250.000": digits grouped by threes after points, as a
+// thousands separator writes them; the compile reads the point as a decimal point.
+bool looksLikeThousands(std::string_view text) {
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos || point == 0 || point > 3) return false;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const bool digit = text[at] >= '0' && text[at] <= '9';
+        if (at < point ? !digit : ((at - point) % 4 == 0 ? text[at] != '.' : !digit)) return false;
+    }
+    return (text.size() - point) % 4 == 0;
 }
 
 bool isSectionRow(std::string_view text) { return !text.empty() && text.front() == '[' && text.find(']') != text.npos; }
@@ -399,7 +413,13 @@ private:
         const double rounded = roundHalfEven(*read);
         if (!fitsWidth(rounded, source_.fields[f].width)) return;
         const auto r = static_cast<std::int64_t>(rounded);
-        if (*read != rounded && rule.fractionMatters) {
+        const bool thousands = looksLikeThousands(trimmed(text(f)));
+        if (thousands) {
+            warn(f, thousandsSeparator,
+                 std::string(rule.name) + " " + quotedToken(trimmed(text(f))) + " is read as " + withUnit(r, rule.unit) +
+                     ": the point is a decimal point; write numbers without thousands separators");
+        }
+        if (*read != rounded && rule.fractionMatters && !thousands) {
             const bool half = std::fabs(*read - std::trunc(*read)) == 0.5;
             warn(f, valueRounded,
                  std::string(rule.name) + " " + quotedToken(trimmed(text(f))) + " is read as " + withUnit(r, rule.unit) +
@@ -467,7 +487,26 @@ private:
         } else {
             return;
         }
-        warn(row.values[i], valueOutOfRange, std::string(rule.name) + " " + withUnit(r, rule.unit) + " " + problem);
+        warn(row.values[i], valueOutOfRange,
+             std::string(rule.name) + " " + withUnit(r, rule.unit) + " " + problem + swappedHint(row, i, rule, r));
+    }
+
+    // Whether the value would fit a neighbouring field and that field's value this one: two columns swapped.
+    std::string swappedHint(const TracedRow& row, std::size_t i, const FieldRule& rule, std::int64_t r) const {
+        const std::span<const FieldRule> rules = rowRules(row.kind);
+        const auto fits = [](const FieldRule& other, std::int64_t v) {
+            return !other.text && !(other.position && v < 0) && !(other.min && v < *other.min) &&
+                   !(other.max && v > *other.max) && !(other.step > 1 && v % other.step != 0);
+        };
+        for (const std::size_t j : {i - 1, i + 1}) {
+            if (i == 0 && j == i - 1) continue;
+            if (j >= rules.size()) continue;
+            const std::optional<std::int64_t> other = value(row, j);
+            if (other && fits(rules[j], r) && fits(rule, *other)) {
+                return " (swapped with the " + std::string(rules[j].name) + ", " + withUnit(*other, rules[j].unit) + "?)";
+            }
+        }
+        return {};
     }
 
     // --- names and labels
@@ -487,10 +526,14 @@ private:
             }
         }
         const bool highBytes = std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-        if (highBytes && isValidUtf8(name)) {
+        const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        if (highBytes && isValidUtf8(name) && !control) {
+            // Shown as the author's editor shows it, then as the simulator will.
             warn(f, nameCharacters,
-                 shown + " looks like UTF-8 text: it is stored byte for byte and shows as written here; save the "
-                         "source as Windows-1252");
+                 what + "\"" + std::string(name) + "\" is UTF-8 text: it is stored byte for byte and the simulator shows " +
+                     quotedToken(name) + "; save the source as Windows-1252 (iconv -f UTF-8 -t WINDOWS-1252)");
         }
         if (name.find('"') != name.npos) {
             warn(f, nameCharacters, shown + " holds a double quote, which is stored as part of the name");

@@ -158,4 +158,39 @@ TEST(CheckCommand, UsageAndInputFailuresExitWithTwo) {
     EXPECT_EQ(entriesOf(folder.path()), (std::set<std::string>{"line.txt", "train.txt", "a folder", "huge.txt"}));
 }
 
+// The hints where authors go wrong most: each case is one mistake, and the
+// text that must explain it.
+TEST(CheckCommand, HintsWhereAuthorsGoWrongMost) {
+    const struct {
+        const char* name;
+        std::string line;
+        std::string train;
+        std::string says;
+    } cases[] = {
+        {"a comment that is none", builtInLine, withRow(builtInTrain, "// segnale vecchio, 9000"),
+         "11 values expected, 1 found: this row starts with \"//\", but the source formats have no comments"},
+        {"semicolons", withRow(builtInLine, "cartello_indicatore; 9000; (X)"), builtInTrain,
+         "fields are separated by commas, and this line holds \";\""},
+        {"tabs", withRow(builtInLine, "cartello_indicatore\t9000\t(X)"), builtInTrain,
+         "fields are separated by commas, and this line holds tabs instead"},
+        {"a thousands point", builtInLine, replaced(builtInTrain, "velocita,   24100,", "velocita,   24.100,"),
+         "\"24.100\" is read as 24 m: the point is a decimal point; write numbers without thousands separators "
+         "[thousands-separator]"},
+        {"two columns swapped", builtInLine,
+         replaced(builtInTrain, "rallentamento,   34850,    30,   50", "rallentamento,   34850,    50,   30"),
+         "restriction length 30 m is below 50 m (swapped with the restriction speed, 50 km/h?)"},
+        {"a UTF-8 name", builtInLine, replaced(builtInTrain, "FERMATA 1", "FERMATA \xc3\x80"),
+         "station name \"FERMATA \xc3\x80\" is UTF-8 text: it is stored byte for byte and the simulator shows "
+         "\"FERMATA \xc3\x83\xe2\x82\xac\"; save the source as Windows-1252 (iconv -f UTF-8 -t WINDOWS-1252)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file("line.txt"), c.line);
+        sbtest::writeFile(folder.file("train.txt"), c.train);
+        const Finished run = runTool({"check", "line.txt", "train.txt"}, folder.path());
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
+}
+
 }  // namespace
