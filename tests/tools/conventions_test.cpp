@@ -131,6 +131,10 @@ TEST(Conventions, TheToolsBehaveAsCommandLineToolsDo) {
         {"-o for --out", tool + " compile -q -o out line.txt train.txt && ls out", 0, {"VELDRA PALV_2638.sim"}, {}},
         {"the builder refuses an argument", "cp '" + std::string(SB_BUILDER_PATH) + "' b/ && b/scenario-builder -x; s=$?; ls b; exit $s",
          2, {"unexpected argument \"-x\"", "nothing was written"}, {".dat"}},
+        {"the builder alone on a desktop says it has no window",
+         "mkdir -p lone && cp '" + std::string(SB_BUILDER_PATH) + "' lone/ && DISPLAY=:99 lone/scenario-builder", 0,
+         {"no window: its window program scenario-builder-desktop is not in", "copy it beside the program, or install"},
+         {}},
     };
     fs::create_directory(folder.file("b"));
     for (const auto& c : cases) {
