@@ -14,6 +14,7 @@
 #include "tools/check_command.h"
 #include "tools/compile_command.h"
 #include "tools/diff_command.h"
+#include "tools/timetable_command.h"
 #include "diagnostics/display_text.h"
 #include "diagnostics/keyword_suggestions.h"
 #include "tools/exit_status.h"
@@ -164,6 +165,21 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
     diffCommand->add_option("AFTER", diff.after, "Folder of compiled files, or a scenario table NAME_NUMBER.sim")
         ->required();
 
+    TimetableOptions timetable;
+    CLI::App* timetableCommand = app.add_subcommand(
+        "timetable", "Hold the timetable against the fastest run of the scenario's train, stop by stop");
+    timetableCommand->add_option("--acceleration", timetable.train.acceleration, "Acceleration on the level, m/s2")
+        ->check(CLI::PositiveNumber)->capture_default_str();
+    timetableCommand->add_option("--braking", timetable.train.braking, "Service braking on the level, m/s2")
+        ->check(CLI::PositiveNumber)->capture_default_str();
+    timetableCommand->add_option("--car-length", timetable.train.carLength, "Length of a car, m")
+        ->check(CLI::NonNegativeNumber)->capture_default_str();
+    timetableCommand->add_option("--line-name", timetable.lineName, "Line name: which scenario of the folder, or the compile's");
+    timetableCommand->add_option("--train-number", timetable.trainNumber, "Train number: which scenario of the folder, or the compile's");
+    timetableCommand->add_flag("--json", timetable.json, "Print the stops and segments as one JSON object on stdout");
+    timetableCommand->add_option("INPUT", timetable.inputs, "FOLDER, or LINE_SOURCE TRAIN_SOURCE (- for standard input)")
+        ->required()->expected(1, 2);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -195,13 +211,15 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
             return exitUsage;
         }
     }
-    if (view.inputs.size() == 2 && view.inputs[0] == "-" && view.inputs[1] == "-") {
+    if ((view.inputs.size() == 2 && view.inputs[0] == "-" && view.inputs[1] == "-") ||
+        (timetable.inputs.size() == 2 && timetable.inputs[0] == "-" && timetable.inputs[1] == "-")) {
         err << "scenario-tool: only one source can come from standard input (-)\n";
         return exitUsage;
     }
 
     if (*exportCommand) return runExport(exportFolder, exportForce, err);
     if (*diffCommand) return runDiff(diff, out, err);
+    if (*timetableCommand) return runTimetable(timetable, out, err);
     if (*viewCommand) return runView(view, out, err);
     if (*compileCommand) {
         compile.withProfile = !noProfile;

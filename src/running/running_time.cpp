@@ -1,0 +1,160 @@
+#include "running/running_time.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <limits>
+#include <map>
+
+#include "route/cell_values.h"
+
+namespace sb::running {
+
+namespace {
+
+constexpr double kmh = 1.0 / 3.6;
+constexpr double infinity = std::numeric_limits<double>::infinity();
+// Below this a train on a climb it cannot take is taken to creep, so a time stays finite.
+constexpr double creep = 0.1;
+
+void fill(std::vector<double>& series, std::int64_t from, std::int64_t to, double value) {
+    from = std::clamp<std::int64_t>(from, 0, static_cast<std::int64_t>(series.size()));
+    to = std::clamp<std::int64_t>(to, from, static_cast<std::int64_t>(series.size()));
+    std::fill(series.begin() + from, series.begin() + to, value);
+}
+
+// The limit at each metre of the head: a rise applies only once the tail has
+// passed the lower stretch, so the limit at x is the lowest over [x - L, x].
+std::vector<double> headLimits(const Line& line, double trainLength, std::int64_t from, std::int64_t to) {
+    const auto raw = [&](std::int64_t x) {
+        const double speed = line.lineSpeed[static_cast<std::size_t>(x)];
+        const double restricted = line.restriction[static_cast<std::size_t>(x)];
+        return restricted > 0 ? std::min(speed, restricted) : speed;
+    };
+    const auto tail = static_cast<std::int64_t>(std::ceil(trainLength));
+    std::vector<double> limit(static_cast<std::size_t>(to - from + 1));
+    std::deque<std::int64_t> window;  // metres with increasing limits: the front is the lowest
+    for (std::int64_t x = std::max<std::int64_t>(0, from - tail); x <= to; ++x) {
+        while (!window.empty() && raw(window.back()) >= raw(x)) window.pop_back();
+        window.push_back(x);
+        while (window.front() < x - tail) window.pop_front();
+        if (x >= from) limit[static_cast<std::size_t>(x - from)] = raw(window.front());
+    }
+    return limit;
+}
+
+std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
+
+}  // namespace
+
+Line lineOf(const route::RouteReading& route) {
+    Line line;
+    const auto length = static_cast<std::size_t>(std::max<std::int64_t>(route.lastMetre, 0) + 1);
+    line.lineSpeed.assign(length, 0);
+    line.restriction.assign(length, 0);
+    line.gradient.assign(length, 0);
+    for (const route::SeriesRun& run : route.cells.lineSpeed) fill(line.lineSpeed, run.fromMetre(), run.toMetre(), run.value * kmh);
+    for (const route::SeriesRun& run : route.cells.gradient) fill(line.gradient, run.fromMetre(), run.toMetre(), run.value);
+    // A restriction holds from its start point to its end point.
+    std::optional<std::pair<std::int64_t, int>> open;
+    for (const route::Feature& f : route.features) {
+        if (f.kind == route::FeatureKind::RestrictionStart) {
+            open.emplace(f.metre, std::get<route::RestrictionPoint>(f.detail).speed);
+        } else if (f.kind == route::FeatureKind::RestrictionEnd && open) {
+            fill(line.restriction, open->first, f.metre + 1, open->second * kmh);
+            open.reset();
+        }
+    }
+    return line;
+}
+
+std::vector<Stop> stopsOf(const route::RouteReading& route) {
+    const auto& stations = route.table.stations;
+    std::vector<Stop> stops;
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        const route::StationInfo& s = stations[i];
+        const bool first = i == 0;
+        const bool last = i + 1 == stations.size();
+        if (!first && !last && s.stopTime == 0) continue;  // passed
+        Stop stop{s.name, s.position, std::nullopt, std::nullopt};
+        if (first) {
+            const auto& clock = route.table.general.clock;
+            stop.departure = clock[0] * 3600 + clock[1] * 60 + clock[2];
+        } else if (s.scheduledTime != 0) {
+            stop.arrival = s.scheduledTime;
+            if (!last) stop.departure = s.scheduledTime + s.stopTime;
+        }
+        stops.push_back(std::move(stop));
+    }
+    return stops;
+}
+
+SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, std::int64_t to) {
+    SegmentRun run;
+    to = std::min(to, line.length() - 1);
+    if (from < 0 || to <= from) return run;
+    const std::vector<double> limit = headLimits(line, train.length(), from, to);
+    const std::size_t n = limit.size();
+    const auto grade = [&](std::size_t k) { return line.gradient[static_cast<std::size_t>(from) + k]; };
+    // Backwards from the stop and from every lower limit ahead: the highest
+    // speed at each metre from which the train can still brake in time.
+    std::vector<double> brake(n);
+    brake[n - 1] = 0;
+    for (std::size_t k = n - 1; k-- > 0;) {
+        const double b = std::max(train.braking + gravity * grade(k) / 1000, 0.0);
+        brake[k] = std::min(limit[k], std::sqrt(brake[k + 1] * brake[k + 1] + 2 * b));
+    }
+    // Forwards from rest, one metre at a time: constant acceleration over a
+    // metre gives its speed and its time exactly.
+    run.speed.assign(n, 0);
+    std::map<std::string, double> heldBack;
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const double a = train.acceleration - gravity * grade(k) / 1000;
+        const double free = std::sqrt(std::max(run.speed[k] * run.speed[k] + 2 * a, 0.0));
+        double v = std::min({free, brake[k + 1], limit[k + 1]});
+        if (limit[k + 1] <= 0) {
+            run.seconds = infinity;
+            run.limitedBy = "no line speed at " + metres(from + static_cast<std::int64_t>(k) + 1);
+            return run;
+        }
+        if (k + 2 < n) v = std::max(v, std::min(creep, limit[k + 1]));
+        run.speed[k + 1] = v;
+        const double dt = 2.0 / (run.speed[k] + v);
+        run.seconds += dt;
+        // What holds the train back over this metre.
+        const auto x = from + static_cast<std::int64_t>(k) + 1;
+        std::string why;
+        if (v >= limit[k + 1] - 1e-9 && v < free) {
+            const double restricted = line.restriction[static_cast<std::size_t>(x)];
+            why = restricted > 0 && restricted <= line.lineSpeed[static_cast<std::size_t>(x)]
+                      ? "a restriction of " + std::to_string(std::lround(restricted / kmh)) + " km/h"
+                      : "the line speed of " + std::to_string(std::lround(line.lineSpeed[static_cast<std::size_t>(x)] / kmh)) + " km/h";
+        } else if (v < free) {
+            why = "braking";
+        } else if (grade(k) > 0) {
+            why = "the climb";
+        } else {
+            why = "acceleration";
+        }
+        heldBack[why] += dt;
+    }
+    const auto most = std::max_element(heldBack.begin(), heldBack.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (most != heldBack.end()) run.limitedBy = most->first;
+    return run;
+}
+
+double leastTime(const Line& line, std::int64_t from, std::int64_t to) {
+    double seconds = 0;
+    to = std::min(to, line.length() - 1);
+    for (std::int64_t x = std::max<std::int64_t>(from, 0) + 1; x <= to; ++x) {
+        const double speed = line.lineSpeed[static_cast<std::size_t>(x)];
+        const double restricted = line.restriction[static_cast<std::size_t>(x)];
+        const double limit = restricted > 0 ? std::min(speed, restricted) : speed;
+        if (limit <= 0) return infinity;
+        seconds += 1.0 / limit;
+    }
+    return seconds;
+}
+
+}  // namespace sb::running

@@ -1,0 +1,60 @@
+// The fastest run of a scenario's train: a point mass that never exceeds
+// the speed limit, accelerates and brakes at given rates corrected for the
+// gradient, starts at rest at each stop and comes to rest at the next.
+// Reads the compiled route in the author's units; touches no file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "route/route_reading.h"
+
+namespace sb::running {
+
+inline constexpr double gravity = 9.81;  // m/s²
+
+// What the formats do not carry. The defaults are a loco-hauled passenger
+// train's: 0.5 m/s² to start and for service braking, and coaches of 26.4 m.
+struct Train {
+    double acceleration = 0.5;  // m/s² on the level
+    double braking = 0.5;       // m/s² on the level
+    double carLength = 26.4;    // m
+    int cars = 0;
+    double length() const { return carLength * cars; }
+};
+
+// The route metre by metre: the limit the head meets (the lower of line
+// speed and restriction, in m/s) and the gradient (per mille, uphill positive).
+struct Line {
+    std::vector<double> lineSpeed;    // m/s at each metre; 0 where none is set
+    std::vector<double> restriction;  // m/s at each metre; 0 where none applies
+    std::vector<double> gradient;     // per mille at each metre
+    std::int64_t length() const { return static_cast<std::int64_t>(lineSpeed.size()); }
+};
+Line lineOf(const route::RouteReading& route);
+
+// A stop of the timetable: a station the train stops at (the first and the
+// last always), with its scheduled times in seconds of the day.
+struct Stop {
+    std::string name;
+    std::int64_t metre = 0;
+    std::optional<std::int64_t> arrival;
+    std::optional<std::int64_t> departure;
+};
+std::vector<Stop> stopsOf(const route::RouteReading& route);
+
+// The fastest run between two stops.
+struct SegmentRun {
+    double seconds = 0;  // infinite when the line has no speed somewhere on the way
+    std::string limitedBy;  // what holds the train back most, in the author's words
+    std::vector<double> speed;  // m/s at each metre from the first stop to the second
+};
+SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, std::int64_t to);
+
+// The least time between two stops at infinite acceleration and braking:
+// each metre at its limit (infinite where there is none).
+double leastTime(const Line& line, std::int64_t from, std::int64_t to);
+
+}  // namespace sb::running

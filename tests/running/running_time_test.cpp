@@ -1,0 +1,63 @@
+// The fastest run against its closed forms, and what must never make it shorter.
+#include "running/running_time.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace sb::running;
+
+Line level(std::int64_t metres, double kmh, double gradient = 0) {
+    Line line;
+    line.lineSpeed.assign(static_cast<std::size_t>(metres + 1), kmh / 3.6);
+    line.restriction.assign(line.lineSpeed.size(), 0);
+    line.gradient.assign(line.lineSpeed.size(), gradient);
+    return line;
+}
+
+TEST(FastestRun, MeetsTheClosedForms) {
+    const Train train{0.5, 0.5, 26.4, 0};
+    const struct {
+        const char* name;
+        std::int64_t metres;
+        double gradient;
+        double seconds;
+    } cases[] = {
+        {"reaches 120 km/h: D/v + v/2A + v/2B", 10000, 0, 366.67},
+        {"never reaches it: 2 sqrt(D/A)", 1000, 0, 89.44},
+        {"a 10 per mille climb", 10000, 10, 369.34},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(fastestRun(level(c.metres, 120, c.gradient), train, 0, c.metres).seconds, c.seconds, 0.5) << c.name;
+    }
+}
+
+TEST(FastestRun, NothingHarderIsEverFaster) {
+    Line line = level(20000, 120, 5);
+    for (std::int64_t x = 8000; x < 9000; ++x) line.restriction[static_cast<std::size_t>(x)] = 40 / 3.6;
+    const Train train{0.5, 0.5, 26.4, 5};
+    const double base = fastestRun(line, train, 0, 20000).seconds;
+    EXPECT_EQ(fastestRun(line, train, 0, 20000).limitedBy, "the line speed of 120 km/h");
+
+    Line lower = line;
+    for (std::int64_t x = 12000; x < 13000; ++x) lower.lineSpeed[static_cast<std::size_t>(x)] = 80 / 3.6;
+    Line steeper = line;
+    for (double& g : steeper.gradient) g = 12;
+    Train longer = train;
+    longer.cars = 12;
+    Train weaker = train;
+    weaker.acceleration = 0.3;
+    Train softer = train;
+    softer.braking = 0.3;
+    const struct {
+        const char* name;
+        const Line& line;
+        const Train& train;
+    } harder[] = {{"a lower limit", lower, train}, {"a steeper climb", steeper, train}, {"a longer train", line, longer},
+                  {"a smaller A", line, weaker}, {"a smaller B", line, softer}};
+    for (const auto& c : harder) EXPECT_GT(fastestRun(c.line, c.train, 0, 20000).seconds, base) << c.name;
+    // No assumption about the train is faster than every metre at its limit.
+    EXPECT_LT(leastTime(line, 0, 20000), base);
+}
+
+}  // namespace
