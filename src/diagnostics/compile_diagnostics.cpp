@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "diagnostics/drivability.h"
 #include "diagnostics/warnings.h"
 
 namespace sb::diagnostics {
@@ -52,6 +53,10 @@ std::vector<Diagnostic> compileDiagnostics(const SourceTrace& trace, const Sourc
              withLosses(train ? sourceWarnings(view, *train, withProfile) : std::vector<Diagnostic>{}, errors.trainLosses),
              errors.train, allErrors);
     out.insert(out.end(), errors.end.begin(), errors.end.end());
+    // Whether it can be driven is asked of a compile that went through.
+    if (facts.model.errorCode == 0 && facts.fatal.empty()) {
+        for (Diagnostic& d : drivabilityWarnings(view, facts.model)) out.push_back(std::move(d));
+    }
     return out;
 }
 

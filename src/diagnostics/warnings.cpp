@@ -14,6 +14,7 @@
 #include "model/charset.h"
 #include "model/conversions.h"
 #include "diagnostics/display_text.h"
+#include "diagnostics/drivability.h"
 #include "diagnostics/keyword_suggestions.h"
 #include "diagnostics/row_rules.h"
 
@@ -50,6 +51,11 @@ constexpr WarningInfo catalogue[] = {
     {noGenerale, "a train source without a [generale] field: nothing of it is read"},
     {featureDropped, "a feature the compile drops because another takes its cell"},
     {thousandsSeparator, "a number written with a thousands point, such as 12.000, read as a decimal"},
+    {noStation, "a train source without stations: the train has nowhere to start or stop"},
+    {noLineSpeed, "the line speed 0 or missing somewhere between the first stop and the last"},
+    {timesBackwards, "a stop scheduled before the departure from the stop before it"},
+    {timetableImpossible, "a stop scheduled earlier than the speed limits allow at any acceleration and braking"},
+    {timetableTight, "a stop scheduled earlier than the fastest run of a train starting and braking at 0.5 m/s2"},
 };
 
 std::string_view trimmed(std::string_view text) {

@@ -76,7 +76,7 @@ std::vector<Stop> stopsOf(const route::RouteReading& route) {
         const bool first = i == 0;
         const bool last = i + 1 == stations.size();
         if (!first && !last && s.stopTime == 0) continue;  // passed
-        Stop stop{s.name, s.position, std::nullopt, std::nullopt};
+        Stop stop{i, s.name, s.position, std::nullopt, std::nullopt};
         if (first) {
             const auto& clock = route.table.general.clock;
             stop.departure = clock[0] * 3600 + clock[1] * 60 + clock[2];

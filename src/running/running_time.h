@@ -38,6 +38,7 @@ Line lineOf(const route::RouteReading& route);
 // A stop of the timetable: a station the train stops at (the first and the
 // last always), with its scheduled times in seconds of the day.
 struct Stop {
+    std::size_t station = 0;  // its place among the stations, in train-file order
     std::string name;
     std::int64_t metre = 0;
     std::optional<std::int64_t> arrival;

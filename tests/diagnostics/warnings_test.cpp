@@ -106,8 +106,9 @@ TEST(SourceWarnings, FireAtTheFieldToBlame) {
          {"extra-values train.txt:5:24"}},
         {"decimal comma", line("pendenza,  600,   5", "pendenza,  600,   5,5"), baseTrain,
          {"extra-values line.txt:11:21"}},
+        // Stored as a climb of 155 per mille, which no train keeps the timetable on.
         {"gradient wraps", line("pendenza,  600,   5", "pendenza,  600,   -101"), baseTrain,
-         {"value-wrapped line.txt:11:19"}},
+         {"value-wrapped line.txt:11:19", "timetable-tight train.txt:9:63"}},
         {"adhesion wraps", baseLine, train("aderenza,   0,    100", "aderenza,   0,    256"),
          {"value-wrapped train.txt:5:19"}},
         {"restriction speed wraps", baseLine,
@@ -121,7 +122,9 @@ TEST(SourceWarnings, FireAtTheFieldToBlame) {
         {"line speed between steps of 5", baseLine, train("1100,    85", "1100,    87"), {"value-rounded train.txt:7:23"}},
         {"indicator speed between steps of 5", line("300,  50,  40,  30,  0,  50", "300,  50,  40,  30,  0,  52"),
          baseTrain, {"value-rounded line.txt:15:44"}},
-        {"clock hour 99", baseLine, train("orologio,    13", "orologio,    99"), {"value-out-of-range train.txt:4:14"}},
+        // A start at 99 o'clock puts the first stop's departure after every later time.
+        {"clock hour 99", baseLine, train("orologio,    13", "orologio,    99"),
+         {"value-out-of-range train.txt:4:14", "times-backwards train.txt:9:63"}},
         {"negative restriction length", baseLine, train("30,   50, 0", "30,   -50, 0"),
          {"value-out-of-range train.txt:10:33"}},
         {"restriction without warning point", baseLine, train("rallentamento,   1900", "rallentamento,   1400"),
@@ -157,9 +160,11 @@ TEST(SourceWarnings, FireAtTheFieldToBlame) {
         {"board label too long", line("(FERMATA 1)", "(FERMATA DEL PONTE VECCHIO)"), baseTrain,
          {"name-too-long line.txt:17:31"}},
         {"sources swapped", baseTrain, baseLine, {"files-swapped line.txt:2:1"}},
-        {"train source without [generale]", baseLine, train("[generale]", "[genrale]"), {"no-generale train.txt:1:1"}},
+        // Nothing of it is read: no station either.
+        {"train source without [generale]", baseLine, train("[generale]", "[genrale]"),
+         {"no-generale train.txt:1:1", "no-station train.txt:0:0"}},
         {"train source with no [generale] at all", baseLine, train("[generale]", "[start]"),
-         {"no-generale train.txt:0:0"}},
+         {"no-generale train.txt:0:0", "no-station train.txt:0:0"}},
         // The station at 2000 m makes cell 42 (2050 m) its stop cell, whatever the cell held.
         {"board under a stop cell", line("cartello_indicatore,  1250", "cartello_indicatore,  2050"), baseTrain,
          {"feature-dropped line.txt:17:23"}},

@@ -2,6 +2,8 @@
 // single file written, and the exit statuses authors and scripts rely on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -190,6 +192,50 @@ TEST(CheckCommand, HintsWhereAuthorsGoWrongMost) {
         sbtest::writeFile(folder.file("train.txt"), c.train);
         const Finished run = runTool({"check", "line.txt", "train.txt"}, folder.path());
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
+}
+
+// Whether the timetable can be driven, each warning at the station row it is about.
+TEST(CheckCommand, SaysWhenTheTimetableCannotBeDriven) {
+    const auto fermata = [](const std::string& time) {
+        return replaced(builtInTrain, "13,18, 0, FERMATA 1", time + ", FERMATA 1");
+    };
+    const struct {
+        const char* name;
+        std::string train;
+        std::string id;  // empty: no drivability warning
+        std::string says;
+    } cases[] = {
+        {"the built-in timetable", builtInTrain, "", ""},
+        {"no line speed from 0 m", replaced(builtInTrain, "velocita,       0,    50\r\n", ""), "no-line-speed",
+         "the line speed is 0 at 0 m, between the first stop and the last"},
+        {"times running backwards", fermata("13,10, 0"), "times-backwards",
+         "\"FERMATA 1\" is scheduled at 13:10:00, before leaving \"VELDRA\" at 13:14:30"},
+        {"one second under what the limits allow", fermata("13,15,55"), "timetable-impossible",
+         "scheduled 85 s after leaving \"VELDRA\" at 13:14:30, but even at the speed limits all the way the 1250 m take 86 s"},
+        {"one second over it: only tight", fermata("13,15,56"), "timetable-tight", "but the fastest run takes 117 s"},
+        {"tighter than the fastest run", fermata("13,16, 0"), "timetable-tight",
+         "(a margin of -27 s; limited by the line speed of 50 km/h;"},
+    };
+    const std::vector<std::string> ids{"no-station", "no-line-speed", "times-backwards", "timetable-impossible",
+                                       "timetable-tight"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sbtest::TempFolder folder;
+        sbtest::writeFile(folder.file("line.txt"), builtInLine);
+        sbtest::writeFile(folder.file("train.txt"), c.train);
+        const Finished run = runTool({"check", "--json", "line.txt", "train.txt"}, folder.path());
+        std::vector<std::string> found;
+        const nlohmann::json result = nlohmann::json::parse(run.out);
+        for (const auto& d : result.at("diagnostics")) {
+            const std::string code = d.at("code").is_string() ? d.at("code").get<std::string>() : "";
+            if (std::find(ids.begin(), ids.end(), code) != ids.end()) {
+                found.push_back(code);
+                EXPECT_NE(d.at("message").get<std::string>().find(c.says), std::string::npos) << d.at("message");
+                EXPECT_EQ(d.at("file"), "train.txt");
+            }
+        }
+        EXPECT_EQ(found, c.id.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.id}) << run.out << run.err;
     }
 }
 
