@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <limits>
-#include <map>
 
 #include "route/cell_values.h"
 
@@ -26,19 +24,25 @@ void fill(std::vector<double>& series, std::int64_t from, std::int64_t to, doubl
 // The limit at each metre of the head: a rise applies only once the tail has
 // passed the lower stretch, so the limit at x is the lowest over [x - L, x].
 std::vector<double> headLimits(const Line& line, double trainLength, std::int64_t from, std::int64_t to) {
-    const auto raw = [&](std::int64_t x) {
+    const auto tail = static_cast<std::int64_t>(std::ceil(trainLength));
+    const std::int64_t start = std::max<std::int64_t>(0, from - tail);
+    std::vector<double> raw(static_cast<std::size_t>(to - start + 1));
+    for (std::int64_t x = start; x <= to; ++x) {
         const double speed = line.lineSpeed[static_cast<std::size_t>(x)];
         const double restricted = line.restriction[static_cast<std::size_t>(x)];
-        return restricted > 0 ? std::min(speed, restricted) : speed;
-    };
-    const auto tail = static_cast<std::int64_t>(std::ceil(trainLength));
+        raw[static_cast<std::size_t>(x - start)] = restricted > 0 ? std::min(speed, restricted) : speed;
+    }
+    // The lowest over a sliding window: indices with increasing limits, the front the lowest.
+    std::vector<std::size_t> window(raw.size());
+    std::size_t head = 0;
+    std::size_t end = 0;
     std::vector<double> limit(static_cast<std::size_t>(to - from + 1));
-    std::deque<std::int64_t> window;  // metres with increasing limits: the front is the lowest
-    for (std::int64_t x = std::max<std::int64_t>(0, from - tail); x <= to; ++x) {
-        while (!window.empty() && raw(window.back()) >= raw(x)) window.pop_back();
-        window.push_back(x);
-        while (window.front() < x - tail) window.pop_front();
-        if (x >= from) limit[static_cast<std::size_t>(x - from)] = raw(window.front());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        while (end > head && raw[window[end - 1]] >= raw[i]) --end;
+        window[end++] = i;
+        while (static_cast<std::int64_t>(window[head]) < static_cast<std::int64_t>(i) - tail) ++head;
+        const std::int64_t x = start + static_cast<std::int64_t>(i);
+        if (x >= from) limit[static_cast<std::size_t>(x - from)] = raw[window[head]];
     }
     return limit;
 }
@@ -105,42 +109,51 @@ SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, s
         brake[k] = std::min(limit[k], std::sqrt(brake[k + 1] * brake[k + 1] + 2 * b));
     }
     // Forwards from rest, one metre at a time: constant acceleration over a
-    // metre gives its speed and its time exactly.
+    // metre gives its speed and its time exactly. The time is also counted
+    // by what holds the train back over each metre.
     run.speed.assign(n, 0);
-    std::map<std::string, double> heldBack;
+    constexpr std::size_t speeds = 1300;  // km/h: above what a cell can hold
+    std::vector<double> atRestriction(speeds, 0);
+    std::vector<double> atLineSpeed(speeds, 0);
+    double braking = 0;
+    double climbing = 0;
+    double accelerating = 0;
     for (std::size_t k = 0; k + 1 < n; ++k) {
+        const auto x = static_cast<std::size_t>(from) + k + 1;
+        if (limit[k + 1] <= 0) {
+            run.seconds = infinity;
+            run.limitedBy = "no line speed at " + metres(static_cast<std::int64_t>(x));
+            return run;
+        }
         const double a = train.acceleration - gravity * grade(k) / 1000;
         const double free = std::sqrt(std::max(run.speed[k] * run.speed[k] + 2 * a, 0.0));
         double v = std::min({free, brake[k + 1], limit[k + 1]});
-        if (limit[k + 1] <= 0) {
-            run.seconds = infinity;
-            run.limitedBy = "no line speed at " + metres(from + static_cast<std::int64_t>(k) + 1);
-            return run;
-        }
         if (k + 2 < n) v = std::max(v, std::min(creep, limit[k + 1]));
         run.speed[k + 1] = v;
         const double dt = 2.0 / (run.speed[k] + v);
         run.seconds += dt;
-        // What holds the train back over this metre.
-        const auto x = from + static_cast<std::int64_t>(k) + 1;
-        std::string why;
         if (v >= limit[k + 1] - 1e-9 && v < free) {
-            const double restricted = line.restriction[static_cast<std::size_t>(x)];
-            why = restricted > 0 && restricted <= line.lineSpeed[static_cast<std::size_t>(x)]
-                      ? "a restriction of " + std::to_string(std::lround(restricted / kmh)) + " km/h"
-                      : "the line speed of " + std::to_string(std::lround(line.lineSpeed[static_cast<std::size_t>(x)] / kmh)) + " km/h";
+            const double restricted = line.restriction[x];
+            const bool byRestriction = restricted > 0 && restricted <= line.lineSpeed[x];
+            const auto kmhAt = std::min<std::size_t>(static_cast<std::size_t>(std::lround(limit[k + 1] / kmh)), speeds - 1);
+            (byRestriction ? atRestriction : atLineSpeed)[kmhAt] += dt;
         } else if (v < free) {
-            why = "braking";
+            braking += dt;
         } else if (grade(k) > 0) {
-            why = "the climb";
+            climbing += dt;
         } else {
-            why = "acceleration";
+            accelerating += dt;
         }
-        heldBack[why] += dt;
     }
-    const auto most = std::max_element(heldBack.begin(), heldBack.end(),
-                                       [](const auto& a, const auto& b) { return a.second < b.second; });
-    if (most != heldBack.end()) run.limitedBy = most->first;
+    // Said once, for what took the most time.
+    double most = accelerating;
+    run.limitedBy = "acceleration";
+    if (climbing > most) most = climbing, run.limitedBy = "the climb";
+    if (braking > most) most = braking, run.limitedBy = "braking";
+    for (std::size_t speed = 0; speed < speeds; ++speed) {
+        if (atLineSpeed[speed] > most) most = atLineSpeed[speed], run.limitedBy = "the line speed of " + std::to_string(speed) + " km/h";
+        if (atRestriction[speed] > most) most = atRestriction[speed], run.limitedBy = "a restriction of " + std::to_string(speed) + " km/h";
+    }
     return run;
 }
 
