@@ -85,8 +85,10 @@ std::vector<Stop> stopsOf(const route::RouteReading& route) {
             const auto& clock = route.table.general.clock;
             stop.departure = clock[0] * 3600 + clock[1] * 60 + clock[2];
         } else if (s.scheduledTime != 0) {
-            stop.arrival = s.scheduledTime;
-            if (!last) stop.departure = s.scheduledTime + s.stopTime;
+            // A stop's time is its departure, the stop time before it its
+            // arrival; the terminus's time is its arrival.
+            stop.arrival = last ? s.scheduledTime : s.scheduledTime - s.stopTime;
+            if (!last) stop.departure = s.scheduledTime;
         }
         stops.push_back(std::move(stop));
     }

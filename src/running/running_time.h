@@ -36,7 +36,9 @@ struct Line {
 Line lineOf(const route::RouteReading& route);
 
 // A stop of the timetable: a station the train stops at (the first and the
-// last always), with its scheduled times in seconds of the day.
+// last always), with its scheduled times in seconds of the day: the first
+// departs at the clock's start, a stop's stored time is its departure and
+// its arrival the stop time earlier, the terminus's time its arrival.
 struct Stop {
     std::size_t station = 0;  // its place among the stations, in train-file order
     std::string name;

@@ -210,11 +210,12 @@ TEST(CheckCommand, SaysWhenTheTimetableCannotBeDriven) {
         {"no line speed from 0 m", replaced(builtInTrain, "velocita,       0,    50\r\n", ""), "no-line-speed",
          "the line speed is 0 at 0 m, between the first stop and the last"},
         {"times running backwards", fermata("13,10, 0"), "times-backwards",
-         "\"FERMATA 1\" is scheduled at 13:10:00, before leaving \"VELDRA\" at 13:14:30"},
-        {"one second under what the limits allow", fermata("13,15,55"), "timetable-impossible",
+         "\"FERMATA 1\" is scheduled at 13:09:30, before leaving \"VELDRA\" at 13:14:30"},
+        // The row's time is the departure, 30 s after the arrival.
+        {"one second under what the limits allow", fermata("13,16,25"), "timetable-impossible",
          "scheduled 85 s after leaving \"VELDRA\" at 13:14:30, but even at the speed limits all the way the 1250 m take 86 s"},
-        {"one second over it: only tight", fermata("13,15,56"), "timetable-tight", "but the fastest run takes 117 s"},
-        {"tighter than the fastest run", fermata("13,16, 0"), "timetable-tight",
+        {"one second over it: only tight", fermata("13,16,26"), "timetable-tight", "but the fastest run takes 117 s"},
+        {"tighter than the fastest run", fermata("13,16,30"), "timetable-tight",
          "(a margin of -27 s; limited by the line speed of 50 km/h;"},
     };
     const std::vector<std::string> ids{"no-station", "no-line-speed", "times-backwards", "timetable-impossible",
