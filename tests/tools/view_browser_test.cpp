@@ -60,7 +60,10 @@ void expectLoadedCleanly(const sbtest::TempFolder& folder, const std::map<std::s
     EXPECT_EQ(browsertest::consoleLines(run.err), std::vector<std::string>{});
     EXPECT_NE(run.out.find("<body data-ready=\"yes\">"), std::string::npos) << "the script did not finish";
     EXPECT_EQ(run.out.find("data-script-errors=\""), std::string::npos);
-    EXPECT_EQ(browsertest::kindCounts(run.out), counts);
+    // The fastest run and the timetable's marks are drawn beside the features.
+    std::map<std::string, std::size_t> features = browsertest::kindCounts(run.out);
+    for (const char* drawn : {"fastest-run", "fastest-speed", "scheduled-time"}) features.erase(drawn);
+    EXPECT_EQ(features, counts);
 }
 
 // The route page with a driver added: it acts on the page as a user would
@@ -127,6 +130,27 @@ TEST_F(RouteViewInChromium, BuiltInScenarioLoadsWithEveryMarkAndNoScriptError) {
     };
     EXPECT_EQ(counts, builtIn);
     expectLoadedCleanly(folder, counts);
+}
+
+// The distance-time panel: a mark per scheduled time, the fastest run
+// ending at the terminus, its speed over the limits.
+TEST_F(RouteViewInChromium, TheFastestRunIsDrawnAgainstTheTimetable) {
+    sbtest::TempFolder folder;
+    sbtest::writeFile(folder.file("line.txt"), sb::builtin::builtInLineSourceText());
+    sbtest::writeFile(folder.file("train.txt"), sb::builtin::builtInTrainSourceText());
+    compileAndView(folder);
+    const nlohmann::json seen = driven(folder, R"(
+  result.scheduled = d.querySelectorAll('[data-kind="scheduled-time"]').length;
+  var run = d.querySelector('[data-kind="fastest-run"]');
+  result.lastMetre = run ? run.getAttribute("data-last-metre") : null;
+  result.speed = !!d.querySelector('[data-kind="fastest-speed"]');
+  finish();
+)");
+    ASSERT_TRUE(seen.is_object()) << "the driver wrote nothing";
+    // 12 stops with an arrival and a departure, the terminus with its arrival.
+    EXPECT_EQ(seen.at("scheduled"), 12 * 2 + 1);
+    EXPECT_EQ(seen.at("lastMetre"), "46000");
+    EXPECT_TRUE(seen.at("speed").get<bool>());
 }
 
 TEST_F(RouteViewInChromium, TheChartsAreDrawn) {
@@ -245,7 +269,9 @@ TEST_F(RouteViewInChromium, NamesThatLookLikeMarkupStayText) {
     const Finished svg = chromium({"--dump-dom"}, fileUrl(folder.file("charts.svg")), folder.path());
     ASSERT_EQ(svg.exitStatus, 0) << svg.err;
     EXPECT_EQ(svg.out.find("parsererror"), std::string::npos) << svg.out.substr(0, 400);
-    EXPECT_EQ(browsertest::kindCounts(svg.out), inspectCounts(folder));
+    std::map<std::string, std::size_t> marks = browsertest::kindCounts(svg.out);
+    EXPECT_EQ(marks.erase("fastest-speed"), 1u);
+    EXPECT_EQ(marks, inspectCounts(folder));
 }
 
 TEST_F(RouteViewInChromium, TheLongestRouteLoadsWithEveryMark) {

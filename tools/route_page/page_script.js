@@ -117,7 +117,18 @@
     return out;
   }
 
+  // The fastest run's speed: metre, km/h pairs, those in view.
+  function fastestPoints() {
+    var f = data.fastest || [], out = [];
+    for (var i = 0; i < f.length; i += 2) {
+      if (f[i] >= view[0] && f[i] <= view[1]) out.push(x(f[i]), f[i + 1]);
+    }
+    return out;
+  }
+
   function redrawSeries() {
+    var fastest = document.getElementById("fastest-speed");
+    if (fastest) fastest.setAttribute("d", pathOf(fastestPoints(), speedY));
     document.getElementById("speed").setAttribute("d", pathOf(stepPoints(data.speed), speedY));
     document.getElementById("adhesion").setAttribute("d", pathOf(stepPoints(data.adhesion), adhesionY));
     var g = stepPoints(data.gradient), d = pathOf(g, gradientY);

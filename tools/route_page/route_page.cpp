@@ -1,5 +1,9 @@
 #include "tools/route_page/route_page.h"
 
+#include <limits>
+
+#include "running/running_time.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -126,6 +130,52 @@ constexpr PlanMarkStyle planMarkStyles[] = {
 };
 
 // What the page knows beyond the reading: the axis, the scales, the series.
+// The fastest run of the scenario's train, sampled for drawing: its speed
+// (metre, km/h) and its time (metre, seconds of the day) from the first
+// departure, dwelling at each stop; and the scheduled stops (metre, seconds).
+struct FastestRunDrawing {
+    std::vector<std::pair<double, double>> speed;
+    std::vector<std::pair<double, double>> time;
+    std::vector<std::pair<double, double>> scheduled;
+};
+
+FastestRunDrawing drawFastestRun(const route::RouteReading& route) {
+    FastestRunDrawing drawing;
+    const std::vector<running::Stop> stops = running::stopsOf(route);
+    if (stops.size() < 2 || !stops.front().departure) return drawing;
+    const running::Line line = running::lineOf(route);
+    running::Train train;
+    train.cars = route.table.general.cars;
+    const double length = std::max<double>(static_cast<double>(stops.back().metre - stops.front().metre), 1);
+    const auto step = std::max<std::int64_t>(1, static_cast<std::int64_t>(length / 2000));
+    double clock = static_cast<double>(*stops.front().departure);
+    for (const running::Stop& stop : stops) {
+        if (stop.arrival) drawing.scheduled.emplace_back(static_cast<double>(stop.metre), static_cast<double>(*stop.arrival));
+        if (stop.departure && &stop != &stops.front()) drawing.scheduled.emplace_back(static_cast<double>(stop.metre), static_cast<double>(*stop.departure));
+    }
+    drawing.time.emplace_back(static_cast<double>(stops.front().metre), clock);
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
+        const running::SegmentRun run = running::fastestRun(line, train, stops[i].metre, stops[i + 1].metre);
+        if (!std::isfinite(run.seconds)) break;
+        double t = clock;
+        for (std::size_t k = 0; k < run.speed.size(); ++k) {
+            if (k > 0) t += 2.0 / (run.speed[k - 1] + run.speed[k]);
+            const bool last = k + 1 == run.speed.size();
+            if (k % static_cast<std::size_t>(step) != 0 && !last) continue;
+            const double metre = static_cast<double>(stops[i].metre + static_cast<std::int64_t>(k));
+            drawing.speed.emplace_back(metre, run.speed[k] * 3.6);
+            drawing.time.emplace_back(metre, t);
+        }
+        clock = t;
+        // The dwell: the train leaves no earlier than the timetable says.
+        if (stops[i + 1].departure) {
+            clock = std::max(clock, static_cast<double>(*stops[i + 1].departure));
+            drawing.time.emplace_back(static_cast<double>(stops[i + 1].metre), clock);
+        }
+    }
+    return drawing;
+}
+
 struct Scene {
     const RouteView& view;
     ScreenAxis axis;
@@ -140,6 +190,7 @@ struct Scene {
     std::vector<std::pair<double, double>> heights;  // metre, height
     std::vector<std::int64_t> planMetres;            // the thinned plan
     std::vector<PlanMark> planMarks[std::size(planMarkStyles)];  // per style, in route order
+    FastestRunDrawing run;
 
     double speedY(double v) const { return speedBand.bottom - v / speedTop * speedBand.height(); }
     double gradientY(double g) const {
@@ -190,7 +241,7 @@ constexpr double planDataTolerance = 0.5;
 Scene makeScene(const RouteView& view) {
     const route::RouteReading& route = view.route;
     Scene scene{view, ScreenAxis{axisStart(route), axisEnd(route), chartLeft, chartWidth}, 20, 5, 0, 1, 1, {}, {},
-                {}, {}, {}, {}};
+                {}, {}, {}, {}, drawFastestRun(route)};
     scene.speed = stepRuns(route.cells.lineSpeed);
     scene.gradient = stepRuns(route.cells.gradient);
     scene.adhesion = stepRuns(route.cells.adhesion);
@@ -512,6 +563,16 @@ private:
         out_ += "<path id=\"height\" class=\"height\" d=\"" + pathData(heights) + "\"/>\n";
         out_ += "<path id=\"speed\" class=\"speed\" d=\"" +
                 stepPath(scene_.speed, axis, [&](double v) { return scene_.speedY(v); }) + "\"/>\n";
+        // The fastest run's speed over the limits, a point every few metres.
+        std::vector<std::pair<double, double>> fastest;
+        for (const auto& [metre, kmh] : scene_.run.speed) {
+            if (metre < axis.firstMetre || metre > axis.lastMetre) continue;
+            fastest.emplace_back(axis.x(metre), scene_.speedY(kmh));
+        }
+        if (!fastest.empty()) {
+            out_ += "<path id=\"fastest-speed\" data-kind=\"fastest-speed\" class=\"fastest-speed\" d=\"" +
+                    pathData(fastest) + "\"/>\n";
+        }
         out_ += "<path id=\"adhesion\" class=\"adhesion\" d=\"" +
                 stepPath(scene_.adhesion, axis, [&](double a) { return scene_.adhesionY(a); }) + "\"/>\n";
     }
@@ -669,6 +730,11 @@ std::string sceneData(const Scene& scene) {
     out += ",\"planBand\":[" + num(planBand.top) + "," + num(planBand.bottom) + "]";
     out += ",\"axis\":[" + num(axisY) + "," + num(gridBottom) + "]";
     out += ",\"labelRows\":[" + num(stationLabelRows[0]) + "," + num(stationLabelRows[1]) + "]";
+    out += ",\"fastest\":[";
+    for (std::size_t i = 0; i < scene.run.speed.size(); ++i) {
+        out += (i == 0 ? "" : ",") + num(scene.run.speed[i].first, 0) + "," + num(scene.run.speed[i].second);
+    }
+    out += "]";
     const auto runs = [&](const char* name, const std::vector<StepRun>& series) {
         out += ",\"" + std::string(name) + "\":[";
         for (std::size_t i = 0; i < series.size(); ++i) {
@@ -741,6 +807,46 @@ std::string header(const RouteView& view) {
     for (const std::string& file : view.files) files += (files.empty() ? "" : ", ") + file;
     if (!files.empty()) definition(out, "files", files);
     out += "</dl></header>\n";
+    return out;
+}
+
+// Distance across, time of day down: the scheduled stops as marks and the
+// fastest run as a path, its dwells the vertical pieces.
+std::string distanceTime(const Scene& scene) {
+    const FastestRunDrawing& run = scene.run;
+    if (run.time.empty() && run.scheduled.empty()) return {};
+    double first = std::numeric_limits<double>::max();
+    double last = std::numeric_limits<double>::lowest();
+    for (const auto* points : {&run.time, &run.scheduled}) {
+        for (const auto& [metre, seconds] : *points) {
+            first = std::min(first, seconds);
+            last = std::max(last, seconds);
+        }
+    }
+    if (last <= first) last = first + 60;
+    constexpr double top = 30;
+    constexpr double height = 300;
+    const ScreenAxis& axis = scene.axis;
+    const auto y = [&](double seconds) { return top + (seconds - first) / (last - first) * height; };
+    std::string out = "<h2>Distance and time</h2>\n<svg id=\"distance-time\" class=\"distance-time\" viewBox=\"0 0 " +
+                      num(pageWidth) + " " + num(top + height + 30) + "\" font-family=\"sans-serif\" font-size=\"11\">\n";
+    out += "<rect class=\"frame\" x=\"" + num(chartLeft) + "\" y=\"" + num(top) + "\" width=\"" + num(chartWidth) +
+           "\" height=\"" + num(height) + "\" fill=\"none\" stroke=\"#999\"/>\n";
+    out += "<text x=\"8\" y=\"" + num(top + 12) + "\">" + route::clockText(static_cast<std::int64_t>(first)) + "</text>\n";
+    out += "<text x=\"8\" y=\"" + num(top + height) + "\">" + route::clockText(static_cast<std::int64_t>(last)) + "</text>\n";
+    std::vector<std::pair<double, double>> path;
+    for (const auto& [metre, seconds] : run.time) path.emplace_back(axis.x(metre), y(seconds));
+    if (!path.empty()) {
+        out += "<path data-kind=\"fastest-run\" class=\"fastest-run\" fill=\"none\" stroke=\"#c0392b\" d=\"" +
+               pathData(path) + "\" data-last-metre=\"" + num(run.time.back().first, 0) + "\"/>\n";
+    }
+    for (const auto& [metre, seconds] : run.scheduled) {
+        out += "<circle data-kind=\"scheduled-time\" data-metre=\"" + num(metre, 0) + "\" data-seconds=\"" +
+               num(seconds, 0) + "\" cx=\"" + num(axis.x(metre)) + "\" cy=\"" + num(y(seconds)) +
+               "\" r=\"3\" fill=\"#2c3e50\"><title>" + escapeText(route::clockText(static_cast<std::int64_t>(seconds))) +
+               "</title></circle>\n";
+    }
+    out += "</svg>\n";
     return out;
 }
 
@@ -849,6 +955,7 @@ std::string routePageHtml(const RouteView& view) {
     page += "<div id=\"chart\">\n";
     page += SvgWriter(scene).write(false);
     page += "</div>\n<div id=\"tip\" hidden></div>\n";
+    page += distanceTime(scene);
     page += timetable(view);
     page += "<script type=\"application/json\" id=\"route-data\">" + sceneData(scene) + "</script>\n";
     page += "<script>";
