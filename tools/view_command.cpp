@@ -60,6 +60,12 @@ int runView(const ViewOptions& options, std::ostream& out, std::ostream& err) {
                 err << "scenario-tool: no page written\n";
                 return exitStatusOf(compile, false);
             }
+            // The same warnings as check, on standard error and at the top of the page.
+            writeDiagnostics(err, compile.diagnostics);
+            for (const Diagnostic& d : compile.diagnostics) {
+                if (d.severity != Severity::Warning) continue;
+                view.warnings.push_back(pathText(d.file) + (d.line > 0 ? ":" + std::to_string(d.line) : "") + ": " + d.message);
+            }
             const RouteModel& model = compile.model;
             view.route = route::readRoute(model.cells, model.scenario);
             view.plan = route::readPlan(model.lineProfile);

@@ -131,6 +131,8 @@ TEST(ViewCommand, SourcesAreCompiledInMemoryAndAnErrorWritesNoPage) {
                       replaced(sb::builtin::builtInTrainSourceText(), "stazione,    1250,", "stazione,    1275,"));
     sbtest::writeFile(work.folder.file("fatal.txt"),
                       replaced(sb::builtin::builtInTrainSourceText(), "[codici]\r\n", "[codici]\r\nabbattimento, 50, 180\r\n"));
+    sbtest::writeFile(work.folder.file("tight.txt"),
+                      replaced(sb::builtin::builtInTrainSourceText(), "13,18, 0, FERMATA 1", "13,16,30, FERMATA 1"));
     struct Case {
         const char* name;
         std::vector<std::string> args;
@@ -145,6 +147,7 @@ TEST(ViewCommand, SourcesAreCompiledInMemoryAndAnErrorWritesNoPage) {
         {"an error code", {"view", "--out", "e.html", "line.txt", "bad.txt"}, 1, "bad.txt:", {}},
         {"a fatal stop", {"view", "--out", "f.html", "line.txt", "fatal.txt"}, 3, "error: Errore n. 1250", {}},
         {"a missing source", {"view", "--out", "g.html", "line.txt", "none.txt"}, 2, "\"none.txt\": No such file", {}},
+        {"a warning", {"view", "--out", "h.html", "line.txt", "tight.txt"}, 0, "tight.txt:15:63: warning:", {"h.html"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,6 +157,10 @@ TEST(ViewCommand, SourcesAreCompiledInMemoryAndAnErrorWritesNoPage) {
         for (const std::string& name : c.written) EXPECT_TRUE(work.has(name)) << name;
     }
     for (const char* name : {"e.html", "f.html", "g.html"}) EXPECT_FALSE(work.has(name)) << name;
+    // The page of sources with a warning says so at the top; a clean one does not.
+    EXPECT_NE(work.read("h.html").find("<section id=\"warnings\" class=\"warnings\"><p>1 warning about the sources:"),
+              std::string::npos);
+    EXPECT_EQ(work.read("d.html").find("id=\"warnings\""), std::string::npos);
     EXPECT_FALSE(work.has("c.html"));
     // The SVG stands alone and draws the same marks as the page.
     const std::string svg = work.read("c.svg");

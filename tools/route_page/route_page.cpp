@@ -806,7 +806,15 @@ std::string header(const RouteView& view) {
     std::string files;
     for (const std::string& file : view.files) files += (files.empty() ? "" : ", ") + file;
     if (!files.empty()) definition(out, "files", files);
-    out += "</dl></header>\n";
+    out += "</dl>\n";
+    // A page of sources with warnings says so before anything else is read.
+    if (!view.warnings.empty()) {
+        out += "<section id=\"warnings\" class=\"warnings\"><p>" + std::to_string(view.warnings.size()) +
+               (view.warnings.size() == 1 ? " warning" : " warnings") + " about the sources:</p><ul>\n";
+        for (const std::string& w : view.warnings) out += "<li>" + escapeText(w) + "</li>\n";
+        out += "</ul></section>\n";
+    }
+    out += "</header>\n";
     return out;
 }
 

@@ -16,6 +16,7 @@ struct RouteView {
     route::RouteReading route;
     route::Plan plan;                // empty when the line has no profile
     std::vector<std::string> files;  // the compiled files shown, as named to the tool
+    std::vector<std::string> warnings;  // what check says of the sources, one line each
 };
 
 // Every feature is one SVG element with data-kind and data-metre (mountain
