@@ -164,8 +164,7 @@ protected:
         const std::string title =
             "Fault injection into " + target.label + (sanitized ? " (sanitizer build: EIO only)" : "");
         std::cout << report(title, outcomes, secondsSince(start)) << std::flush;
-        EXPECT_EQ(missedCount(outcomes), 0) << "injections missed their calls: strace no longer counts as the "
-                                               "discovery run did (report above)";
+        expectNoMiss(outcomes);
         judge(static_cast<std::size_t>(violationCount(outcomes)));
     }
 
@@ -181,8 +180,18 @@ protected:
         std::cout << report("Faults in " + target.label + "'s recovery and two faults in one run", outcomes,
                             secondsSince(start))
                   << std::flush;
-        EXPECT_EQ(missedCount(outcomes), 0) << "injections missed their calls (report above)";
+        expectNoMiss(outcomes);
         judge(static_cast<std::size_t>(violationCount(outcomes)));
+    }
+
+    // Under the sanitizers the main thread also writes to pipes of its own
+    // (the runtime probing memory), as many as timing makes it: strace's
+    // count can then land on a neighbouring call. Such a trial is reported
+    // and proves nothing; only the plain build insists on none.
+    static void expectNoMiss(const std::vector<TrialOutcome>& outcomes) {
+        if (sanitized) return;
+        EXPECT_EQ(missedCount(outcomes), 0) << "injections missed their calls: strace no longer counts as the "
+                                               "discovery run did (report above)";
     }
 
     // Two trials at a time at most, one per core.
