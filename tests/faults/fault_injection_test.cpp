@@ -173,8 +173,17 @@ protected:
         const auto start = std::chrono::steady_clock::now();
         FaultSuite suite(target, strace_);
         ASSERT_EQ(suite.problem(), "");
-        const std::vector<Occurrence> occurrences = suite.discover();
+        std::vector<Occurrence> occurrences = suite.discover();
         ASSERT_EQ(suite.problem(), "");
+        if (sanitized) {
+            // The failure paths run the same after a kill at any rename: the
+            // compiled files' renames, which leave a record, are enough there.
+            std::erase_if(occurrences, [&](const Occurrence& at) {
+                return std::none_of(target.group.begin(), target.group.end(), [&](const std::string& name) {
+                    return at.subject.find("-> \"" + name + "\"") != std::string::npos;
+                });
+            });
+        }
         const std::vector<TrialOutcome> outcomes = suite.runRecovery(occurrences, sanitized, workers());
         ASSERT_FALSE(outcomes.empty());
         std::cout << report("Faults in " + target.label + "'s recovery and two faults in one run", outcomes,
