@@ -16,12 +16,12 @@ const Line& longestLine() {
     static const Line line = [] {
         Line l;
         const std::size_t metres = 1'000'001;
-        l.lineSpeed.assign(metres, 120 / 3.6);
+        l.lineSpeed.assign(metres, static_cast<float>(120 / 3.6));
         l.restriction.assign(metres, 0);
         l.gradient.assign(metres, 0);
         for (std::size_t x = 0; x < metres; ++x) {
-            l.gradient[x] = static_cast<double>(static_cast<int>(x / 1000 % 21) - 10);
-            if (x % 50'000 >= 20'000 && x % 50'000 < 21'000) l.restriction[x] = 40 / 3.6;
+            l.gradient[x] = static_cast<float>(static_cast<int>(x / 1000 % 21) - 10);
+            if (x % 50'000 >= 20'000 && x % 50'000 < 21'000) l.restriction[x] = static_cast<float>(40 / 3.6);
         }
         return l;
     }();

@@ -1,11 +1,13 @@
 #include "diagnostics/drivability.h"
 
 #include <cmath>
+#include <map>
 
 #include "compiler/common/rows.h"
 #include "route/cell_values.h"
 #include "route/route_reading.h"
 #include "running/running_time.h"
+#include "diagnostics/warnings.h"
 
 namespace sb::diagnostics {
 
@@ -44,6 +46,12 @@ public:
         running::Train train;
         train.cars = route_.table.general.cars;
         for (std::size_t i = 0; i + 1 < stops.size(); ++i) segment(stops[i], stops[i + 1], line, train);
+        for (const auto& [id, count] : counts_) {
+            if (count <= warningCap) continue;
+            out_.push_back(view_.atFile(SourceRole::Train, Severity::Warning,
+                                        std::to_string(count - warningCap) + " more [" + id + "]"));
+            out_.back().id = id;
+        }
         return out_;
     }
 
@@ -85,6 +93,8 @@ private:
     // At the station's row (its field, or its keyword), with a note at another station's row.
     void warn(std::optional<std::size_t> station, std::size_t field, std::string_view id, std::string message,
               std::optional<std::size_t> noteAt = std::nullopt) {
+        // As every warning: the first few of a kind say it, the rest are counted.
+        if (++counts_[std::string(id)] > warningCap) return;
         message += " [" + std::string(id) + "]";
         Diagnostic d;
         const TracedRow* row = station && *station < stationRows_.size() ? stationRows_[*station] : nullptr;
@@ -107,6 +117,7 @@ private:
     std::vector<const TracedRow*> stationRows_;
     route::RouteReading route_;
     std::vector<Diagnostic> out_;
+    std::map<std::string, std::size_t> counts_;  // warnings of each identifier, shown or not
 };
 
 }  // namespace

@@ -15,10 +15,10 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 // Below this a train on a climb it cannot take is taken to creep, so a time stays finite.
 constexpr double creep = 0.1;
 
-void fill(std::vector<double>& series, std::int64_t from, std::int64_t to, double value) {
+void fill(std::vector<float>& series, std::int64_t from, std::int64_t to, double value) {
     from = std::clamp<std::int64_t>(from, 0, static_cast<std::int64_t>(series.size()));
     to = std::clamp<std::int64_t>(to, from, static_cast<std::int64_t>(series.size()));
-    std::fill(series.begin() + from, series.begin() + to, value);
+    std::fill(series.begin() + from, series.begin() + to, static_cast<float>(value));
 }
 
 // The limit at each metre of the head: a rise applies only once the tail has

@@ -26,11 +26,12 @@ struct Train {
 };
 
 // The route metre by metre: the limit the head meets (the lower of line
-// speed and restriction, in m/s) and the gradient (per mille, uphill positive).
+// speed and restriction, in m/s) and the gradient (per mille, uphill
+// positive). Single precision: the longest route holds a million metres.
 struct Line {
-    std::vector<double> lineSpeed;    // m/s at each metre; 0 where none is set
-    std::vector<double> restriction;  // m/s at each metre; 0 where none applies
-    std::vector<double> gradient;     // per mille at each metre
+    std::vector<float> lineSpeed;    // m/s at each metre; 0 where none is set
+    std::vector<float> restriction;  // m/s at each metre; 0 where none applies
+    std::vector<float> gradient;     // per mille at each metre
     std::int64_t length() const { return static_cast<std::int64_t>(lineSpeed.size()); }
 };
 Line lineOf(const route::RouteReading& route);
