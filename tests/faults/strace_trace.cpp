@@ -158,7 +158,7 @@ constexpr Shape shapes[] = {
     {"close", "f"},       {"fchmod", "f"},     {"flock", "f"},     {"fcntl", "f"},
     {"rename", "pp"},     {"renameat", "dpdp"}, {"renameat2", "dpdp"}, {"link", "pp"},
     {"linkat", "dpdp"},   {"unlink", "p"},     {"unlinkat", "dp"}, {"mkdir", "p"},
-    {"mkdirat", "dp"},    {"rmdir", "p"},
+    {"mkdirat", "dp"},    {"rmdir", "p"},       {"getdents64", "f"},
 };
 
 }  // namespace
