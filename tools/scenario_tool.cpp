@@ -20,6 +20,7 @@
 #include "tools/exit_status.h"
 #include "tools/export_command.h"
 #include "tools/inspect_command.h"
+#include "tools/lsp_command.h"
 #include "tools/view_command.h"
 
 namespace {
@@ -180,6 +181,11 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
     timetableCommand->add_option("INPUT", timetable.inputs, "FOLDER, or LINE_SOURCE TRAIN_SOURCE (- for standard input)")
         ->required()->expected(1, 2);
 
+    bool lspStdio = false;
+    CLI::App* lspCommand = app.add_subcommand(
+        "lsp", "Serve an editor over the Language Server Protocol on standard input and output");
+    lspCommand->add_flag("--stdio", lspStdio, "Talk on standard input and output (the only way; accepted for editors that pass it)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -217,6 +223,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err, bool termin
         return exitUsage;
     }
 
+    if (*lspCommand) return runLsp(SB_VERSION, err);
     if (*exportCommand) return runExport(exportFolder, exportForce, err);
     if (*diffCommand) return runDiff(diff, out, err);
     if (*timetableCommand) return runTimetable(timetable, out, err);

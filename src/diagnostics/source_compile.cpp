@@ -145,6 +145,26 @@ SourceCompile compileSourceFiles(const std::string& lineSource, const std::strin
     return result;
 }
 
+std::unique_ptr<TracedCompile> compileSourceBytes(std::string lineBytes, std::string trainBytes,
+                                                  const std::string& linePath, const std::string& trainPath,
+                                                  const ScenarioNames& scenario, bool withProfile) {
+    auto compile = std::make_unique<TracedCompile>();
+    RouteModel& model = compile->result.model;
+    model.lineName = scenario.lineName;
+    model.trainNumber = scenario.trainNumber;
+    compile->paths = SourcePaths{names::lineSource(model.lineName),
+                                 names::trainSource(model.lineName, model.trainNumber), linePath, trainPath};
+    compile->sources[compile->paths.internalLineName] = std::move(lineBytes);
+    compile->sources[compile->paths.internalTrainName] = std::move(trainBytes);
+    MemorySources sources;
+    sources.files = compile->sources;
+    compile->trace = std::make_unique<SourceTrace>(&compile->sources);
+    compile->result.outcome = compileModel(model, withProfile, sources, compile->trace.get());
+    compile->result.diagnostics = compileDiagnostics(*compile->trace, compile->paths,
+                                                     CompileFacts{model, compile->result.outcome.fatal}, withProfile);
+    return compile;
+}
+
 std::string nameProblem(const std::string& name) {
     if (name.empty()) return "is empty";
     if (name.find('/') != std::string::npos) return "contains \"/\"";

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "compiler/compile.h"
 #include "model/route_model.h"
 #include "diagnostics/diagnostic.h"
+#include "diagnostics/trace.h"
+#include "diagnostics/trace_view.h"
 
 #include "diagnostics/compiler_terms.h"
 
@@ -50,6 +54,19 @@ struct SourceCompile {
 SourceCompile compileSourceFiles(const std::string& lineSource, const std::string& trainSource,
                                  const ScenarioNames& names, bool withProfile,
                                  const std::function<void(const SourceCompile&)>& afterCompile = {});
+
+// A compile of two sources already in memory, its trace kept for the
+// questions an editor asks afterwards (which field is where, what became
+// of it). The paths are only shown; nothing is read from disk.
+struct TracedCompile {
+    std::map<std::string, std::string> sources;  // by the compile's own names
+    SourcePaths paths;
+    std::unique_ptr<SourceTrace> trace;
+    SourceCompile result;
+};
+std::unique_ptr<TracedCompile> compileSourceBytes(std::string lineBytes, std::string trainBytes,
+                                                  const std::string& linePath, const std::string& trainPath,
+                                                  const ScenarioNames& names, bool withProfile);
 
 // Why a name cannot name the scenario's files, or empty when it can.
 std::string nameProblem(const std::string& name);

@@ -159,6 +159,15 @@ void SourceTrace::finishingBlocked(std::int32_t code, std::int64_t forCell, std:
     blocked_ = TracedBlock{code, forCell, std::vector<std::int64_t>(tried.begin(), tried.end())};
 }
 
+std::vector<std::pair<std::int64_t, CellFeature>> SourceTrace::cellsOf(int source, int row) const {
+    std::vector<std::pair<std::int64_t, CellFeature>> cells;
+    for (const auto& [cell, claim] : claims_) {
+        if (claim.source == source && claim.row == row) cells.emplace_back(cell, claim.feature);
+    }
+    std::sort(cells.begin(), cells.end());
+    return cells;
+}
+
 const CellClaim* SourceTrace::claim(std::int64_t cell) const {
     const auto it = claims_.find(cell);
     return it == claims_.end() ? nullptr : &it->second;

@@ -208,6 +208,8 @@ public:
     const std::optional<TracedFailure>& failure() const { return failure_; }
     // The last feature put into a cell, or nullptr.
     const CellClaim* claim(std::int64_t cell) const;
+    // The cells a row's features hold when the compile ends, in cell order.
+    std::vector<std::pair<std::int64_t, CellFeature>> cellsOf(int source, int row) const;
     const std::vector<TracedLoss>& losses() const { return losses_; }
     // The last code point the finishing pass found no cell for.
     const std::optional<TracedBlock>& blocked() const { return blocked_; }

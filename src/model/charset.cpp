@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 
 namespace sb {
 
@@ -48,6 +49,14 @@ std::string windows1252ToUtf8(std::string_view text) {
         }
     }
     return out;
+}
+
+char windows1252Byte(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
+    for (std::size_t i = 0; i < std::size(high); ++i) {
+        if (high[i] != 0 && high[i] == code) return static_cast<char>(0x80 + i);
+    }
+    return '?';
 }
 
 }  // namespace sb
