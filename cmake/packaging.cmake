@@ -19,7 +19,10 @@ if(TARGET scenario-builder-desktop)
 endif()
 # The README links to these; they go with it.
 install(FILES docs/format-reference.md docs/design.md docs/glossary.md docs/route-page.md docs/route-page.png
+              docs/editors.md
         DESTINATION ${SB_DOC_DIR}/docs)
+# The highlighting grammar editors load.
+install(FILES editors/scenario-sources.tmLanguage.json DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/scenario-builder/editors)
 install(FILES README.md DESTINATION ${SB_DOC_DIR})
 install(DIRECTORY docs/examples/ DESTINATION ${SB_DOC_DIR}/docs/examples PATTERN ".gitattributes" EXCLUDE)
 

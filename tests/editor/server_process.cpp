@@ -14,7 +14,7 @@ namespace editortest {
 
 using nlohmann::json;
 
-ServerProcess::ServerProcess(const std::string& workingFolder) {
+ServerProcess::ServerProcess(const std::string& workingFolder, const std::string& tool) {
     std::signal(SIGPIPE, SIG_IGN);
     int toServer[2];
     int fromServer[2];
@@ -27,8 +27,8 @@ ServerProcess::ServerProcess(const std::string& workingFolder) {
         if (err < 0 || ::dup2(toServer[0], 0) < 0 || ::dup2(fromServer[1], 1) < 0 || ::dup2(err, 2) < 0 ||
             ::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
-        const char* argv[] = {SB_TOOL_PATH, "lsp", nullptr};
-        ::execv(SB_TOOL_PATH, const_cast<char* const*>(argv));
+        const char* argv[] = {tool.c_str(), "lsp", nullptr};
+        ::execv(tool.c_str(), const_cast<char* const*>(argv));
         ::_exit(127);
     }
     pid_ = child;

@@ -12,7 +12,7 @@ namespace editortest {
 
 class ServerProcess {
 public:
-    explicit ServerProcess(const std::string& workingFolder);
+    explicit ServerProcess(const std::string& workingFolder, const std::string& tool = SB_TOOL_PATH);
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -33,6 +33,8 @@ public:
 
     // initialize and initialized.
     void initialize();
+
+    int pid() const { return pid_; }
 
 private:
     int pid_ = -1;

@@ -45,7 +45,7 @@ TEST(ManualPages, NameEveryOptionEveryWarningAndTheUsualSections) {
         std::string path;
         std::vector<std::vector<std::string>> commands;
     } pages[] = {
-        {"scenario-tool", SB_TOOL_PATH, {{}, {"export"}, {"check"}, {"compile"}, {"inspect"}, {"view"}, {"diff"}, {"timetable"}}},
+        {"scenario-tool", SB_TOOL_PATH, {{}, {"export"}, {"check"}, {"compile"}, {"inspect"}, {"view"}, {"diff"}, {"timetable"}, {"lsp"}}},
         {"scenario-builder", SB_BUILDER_PATH, {{}}},
     };
     for (const auto& page : pages) {
