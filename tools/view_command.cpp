@@ -64,7 +64,8 @@ int runView(const ViewOptions& options, std::ostream& out, std::ostream& err) {
             writeDiagnostics(err, compile.diagnostics);
             for (const Diagnostic& d : compile.diagnostics) {
                 if (d.severity != Severity::Warning) continue;
-                view.warnings.push_back(pathText(d.file) + (d.line > 0 ? ":" + std::to_string(d.line) : "") + ": " + d.message);
+                view.warnings.push_back(
+                    {pathText(d.file) + (d.line > 0 ? ":" + std::to_string(d.line) : "") + ": " + d.message, d.metre});
             }
             const RouteModel& model = compile.model;
             view.route = route::readRoute(model.cells, model.scenario);

@@ -27,6 +27,8 @@ struct Diagnostic {
     std::optional<std::int32_t> code;
     std::string id;       // a warning's identifier, e.g. "feature-dropped"
     std::string message;  // UTF-8, ends with "(code N ...)" where a code belongs to it
+    // The position along the line of the row to blame, when its row gives one.
+    std::optional<std::int64_t> metre;
     std::vector<Diagnostic> notes;
 };
 

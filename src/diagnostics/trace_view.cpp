@@ -4,6 +4,7 @@
 
 #include "compiler/common/field_reader.h"
 #include "model/conversions.h"
+#include "diagnostics/row_rules.h"
 
 namespace sb::diagnostics {
 
@@ -25,6 +26,13 @@ Diagnostic TraceView::at(const TracedSource& source, std::size_t field, Severity
     d.caretLength = text.size();
     d.code = code;
     d.message = std::move(message);
+    // A row that starts with a position places the diagnostic on the line.
+    const auto row = source.fields[field].row;
+    if (row >= 0 && static_cast<std::size_t>(row) < source.rows.size()) {
+        const TracedRow& traced = source.rows[static_cast<std::size_t>(row)];
+        const auto rules = rowRules(traced.kind);
+        if (!rules.empty() && rules.front().position) d.metre = wholeValue(source, traced, 0);
+    }
     return d;
 }
 

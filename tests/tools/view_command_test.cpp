@@ -161,6 +161,13 @@ TEST(ViewCommand, SourcesAreCompiledInMemoryAndAnErrorWritesNoPage) {
     EXPECT_NE(work.read("h.html").find("<section id=\"warnings\" class=\"warnings\"><p>1 warning about the sources:"),
               std::string::npos);
     EXPECT_EQ(work.read("d.html").find("id=\"warnings\""), std::string::npos);
+    // The warning is marked where its station stands; boards and restrictions carry their labels.
+    const std::string warned = work.read("h.html");
+    EXPECT_EQ(viewtest::marksOf(warned).count("warning"), 1u);
+    EXPECT_NE(warned.find("<path data-kind=\"warning\" data-metre=\""), std::string::npos);
+    EXPECT_NE(warned.find("class=\"board-label\" data-x0=\"1250\""), std::string::npos);
+    EXPECT_NE(warned.find(">(FERMATA 1)</text>"), std::string::npos);
+    EXPECT_NE(warned.find("class=\"zone-label\" data-x0=\"34850\""), std::string::npos);
     EXPECT_FALSE(work.has("c.html"));
     // The SVG stands alone and draws the same marks as the page.
     const std::string svg = work.read("c.svg");

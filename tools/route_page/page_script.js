@@ -37,10 +37,18 @@
       return k;
     });
     spans = all("rect[data-x0]").map(function (el) {
-      return { el: el, a: num(el, "data-x0"), b: num(el, "data-x1") };
+      return { el: el, a: num(el, "data-x0"), b: num(el, "data-x1"), min: num(el, "data-min") || 1 };
     });
-    labels = all("#labels text").map(function (el) {
-      return { el: el, m: num(el, "data-x0"), chars: num(el, "data-chars") };
+    // Lanes of labels: their rows (none: each label keeps its own height)
+    // and the width of a character.
+    labels = all("g[data-rows]").map(function (g) {
+      var rows = g.getAttribute("data-rows");
+      return {
+        rows: rows ? rows.split(",").map(Number) : null, char: num(g, "data-char"),
+        texts: Array.prototype.slice.call(g.querySelectorAll("text")).map(function (el) {
+          return { el: el, m: num(el, "data-x0"), chars: num(el, "data-chars") };
+        })
+      };
     });
   }
   var planMarkShapes = [["signal", -1.5, -1.5, "h3v3h-3z"], ["board", -2, -2, "h4v4h-4z"],
@@ -167,18 +175,20 @@
     });
     spans.forEach(function (k) {
       k.el.setAttribute("x", r1(x(k.a)));
-      k.el.setAttribute("width", r1(Math.max(1, x(k.b) - x(k.a))));
+      k.el.setAttribute("width", r1(Math.max(k.min, x(k.b) - x(k.a))));
     });
-    var rowEnd = [-Infinity, -Infinity];
-    labels.forEach(function (k) {
-      var half = 3.5 * k.chars, row = -1, at = x(k.m);
-      if (at >= data.left && at <= data.left + data.width) {
-        at = Math.min(Math.max(at, data.left + half + 6), Math.max(data.left + half + 6, data.left + data.width - half - 6));
-        for (var r = 0; r < 2; r++) if (at - half >= rowEnd[r] + 4) { row = r; rowEnd[r] = at + half; break; }
-      }
-      k.el.setAttribute("x", r1(at));
-      k.el.setAttribute("y", data.labelRows[row < 0 ? 0 : row]);
-      k.el.setAttribute("visibility", row < 0 ? "hidden" : "visible");
+    labels.forEach(function (lane) {
+      var rowEnd = (lane.rows || [0]).map(function () { return -Infinity; });
+      lane.texts.forEach(function (k) {
+        var half = lane.char / 2 * k.chars, row = -1, at = x(k.m);
+        if (at >= data.left && at <= data.left + data.width) {
+          at = Math.min(Math.max(at, data.left + half + 6), Math.max(data.left + half + 6, data.left + data.width - half - 6));
+          for (var r = 0; r < rowEnd.length; r++) if (at - half >= rowEnd[r] + 4) { row = r; rowEnd[r] = at + half; break; }
+        }
+        k.el.setAttribute("x", r1(at));
+        if (lane.rows) k.el.setAttribute("y", lane.rows[row < 0 ? 0 : row]);
+        k.el.setAttribute("visibility", row < 0 ? "hidden" : "visible");
+      });
     });
   }
 

@@ -70,7 +70,8 @@ constexpr KindStyle kindStyles[route::featureKindCount] = {
 };
 
 constexpr Band mountainBand{502, 512};
-constexpr double stationLabelRows[2] = {795, 809};
+// Warnings stand just under the axis, above the line speed.
+constexpr double warningY = 282;
 constexpr double stationAreaY = 767;
 
 // Numbers as short as they can be: at most `decimals` places, no trailing zeros.
@@ -395,24 +396,33 @@ std::string stationLabel(const Feature& f) {
     return std::get<route::StationRef>(f.detail).station->name;
 }
 
-double labelWidth(std::size_t characters) { return 7.0 * static_cast<double>(characters); }
+// A lane of labels: the rows it may use (the first its own y when none is
+// given) and the width of a character of its font.
+struct LabelLane {
+    std::vector<double> rows;
+    double charWidth = 7;
+    double width(std::size_t characters) const { return charWidth * static_cast<double>(characters); }
+};
+const LabelLane stationLane{{795, 809}, 7};
+const LabelLane boardLane{{838.5}, 5.5};
+const LabelLane restrictionLane{{}, 5.5};
 
-// A label stays inside the chart even when its station stands at an edge.
-double labelX(double x, std::size_t characters) {
-    const double half = labelWidth(characters) / 2;
+// A label stays inside the chart even when its feature stands at an edge.
+double labelX(double x, double width) {
+    const double half = width / 2;
     const double margin = 6;
     return std::clamp(x, chartLeft + half + margin, std::max(chartLeft + half + margin, chartRight - half - margin));
 }
 
-// Labels that would overlap the one before them in both rows stay hidden.
-std::vector<int> labelRows(const std::vector<double>& xs, const std::vector<std::size_t>& lengths) {
+// Labels that would overlap the one before them in every row stay hidden.
+std::vector<int> labelRows(const LabelLane& lane, const std::vector<double>& xs, const std::vector<std::size_t>& lengths) {
     std::vector<int> rows(xs.size(), -1);
-    double rowEnd[2] = {-1e300, -1e300};
+    std::vector<double> rowEnd(std::max<std::size_t>(lane.rows.size(), 1), -1e300);
     for (std::size_t i = 0; i < xs.size(); ++i) {
-        const double width = labelWidth(lengths[i]);
-        for (int row = 0; row < 2; ++row) {
+        const double width = lane.width(lengths[i]);
+        for (std::size_t row = 0; row < rowEnd.size(); ++row) {
             if (xs[i] - width / 2 >= rowEnd[row] + 4) {
-                rows[i] = row;
+                rows[i] = static_cast<int>(row);
                 rowEnd[row] = xs[i] + width / 2;
                 break;
             }
@@ -499,6 +509,14 @@ private:
         laneLabel(speedBand.top + 28, "km/h");
         valueLabel(speedBand.top, num(scene_.speedTop));
         valueLabel(speedBand.bottom, "0");
+        // The speed axis in steps, with faint lines across.
+        const double speedStep = scene_.speedTop > 160 ? 40 : 20;
+        for (double v = speedStep; v < scene_.speedTop - speedStep / 2; v += speedStep) {
+            const double y = scene_.speedY(v);
+            out_ += "<line class=\"grid\" x1=\"" + num(chartLeft) + "\" x2=\"" + num(chartRight) + "\" y1=\"" + num(y) +
+                    "\" y2=\"" + num(y) + "\"/>\n";
+            valueLabel(y, num(v));
+        }
         laneLabel(kindStyles[static_cast<int>(FeatureKind::SpeedIndicator)].y + 4, "indicators");
         laneLabel(kindStyles[static_cast<int>(FeatureKind::RestrictionStart)].y + 4, "restrictions");
         laneLabel(gradientBand.top + 32, "gradient \xE2\x80\xB0");
@@ -531,12 +549,13 @@ private:
     }
 
     // A decoration spans metres x0 to x1 and moves with the axis; it is no feature.
-    void span(const char* cssClass, double from, double to, double y, double height) {
+    // It is drawn at least minWidth pixels wide.
+    void span(const char* cssClass, double from, double to, double y, double height, double minWidth = 1) {
         const double x0 = scene_.axis.x(from);
-        const double width = std::max(1.0, scene_.axis.x(to) - x0);
+        const double width = std::max(minWidth, scene_.axis.x(to) - x0);
         out_ += "<rect class=\"" + std::string(cssClass) + "\" data-x0=\"" + num(from, 0) + "\" data-x1=\"" +
-                num(to, 0) + "\" x=\"" + num(x0) + "\" y=\"" + num(y) + "\" width=\"" + num(width) + "\" height=\"" +
-                num(height) + "\"/>\n";
+                num(to, 0) + "\"" + (minWidth != 1 ? " data-min=\"" + num(minWidth) + "\"" : std::string()) + " x=\"" +
+                num(x0) + "\" y=\"" + num(y) + "\" width=\"" + num(width) + "\" height=\"" + num(height) + "\"/>\n";
     }
 
     void beyondRoute() {
@@ -597,15 +616,21 @@ private:
             }
             const double y = scene_.speedY(std::get<route::RestrictionPoint>(start.detail).speed);
             span("zone", static_cast<double>(start.metre), to.value_or(static_cast<double>(start.metre)), y,
-                 speedBand.bottom - y);
+                 speedBand.bottom - y, 3);
         }
     }
 
     void marks() {
         const ScreenAxis& axis = scene_.axis;
-        std::vector<double> labelXs;
-        std::vector<std::size_t> labelLengths;
-        std::vector<const Feature*> stations;
+        // Labels per lane: its features' metres and texts.
+        struct Labelled {
+            std::int64_t metre;
+            std::string text;
+            double y = 0;
+        };
+        std::vector<Labelled> stations;
+        std::vector<Labelled> boards;
+        std::vector<Labelled> restrictions;
         out_ += "<g id=\"marks\">\n";
         for (const Feature& f : route_.features) {
             const route::FeatureKindInfo& info = route::kindInfo(f.kind);
@@ -624,20 +649,46 @@ private:
                           " data-kind=\"" + std::string(info.key) + "\" data-metre=\"" + std::to_string(f.metre) + "\"",
                           title);
             out_ += '\n';
-            if (f.kind == FeatureKind::Station) {
-                stations.push_back(&f);
-                labelLengths.push_back(characters(stationLabel(f)));
-                labelXs.push_back(labelX(axis.x(static_cast<double>(f.metre)), labelLengths.back()));
+            if (f.kind == FeatureKind::Station) stations.push_back({f.metre, stationLabel(f)});
+            if (const auto* board = std::get_if<route::BoardInfo>(&f.detail); board && board->labelled)
+                boards.push_back({f.metre, board->label});
+            if (f.kind == FeatureKind::RestrictionStart) {
+                const int speed = std::get<route::RestrictionPoint>(f.detail).speed;
+                restrictions.push_back({f.metre, std::to_string(speed), scene_.speedY(speed) - 3});
             }
         }
-        out_ += "</g>\n<g id=\"labels\">\n";
-        const std::vector<int> rows = labelRows(labelXs, labelLengths);
-        for (std::size_t i = 0; i < stations.size(); ++i) {
-            out_ += "<text class=\"label\" data-x0=\"" + std::to_string(stations[i]->metre) + "\" data-chars=\"" +
-                    std::to_string(labelLengths[i]) + "\" x=\"" + num(labelXs[i]) + "\" y=\"" +
-                    num(stationLabelRows[rows[i] < 0 ? 0 : rows[i]]) + "\"" +
-                    (rows[i] < 0 ? " visibility=\"hidden\"" : "") + ">" + escapeText(stationLabel(*stations[i])) +
-                    "</text>\n";
+        // Warnings where the row they blame stands, the message on hover.
+        for (const RouteView::Warning& w : scene_.view.warnings) {
+            if (!w.metre) continue;
+            out_ += "<path data-kind=\"warning\" data-metre=\"" + std::to_string(*w.metre) + "\" transform=\"translate(" +
+                    num(axis.x(static_cast<double>(*w.metre))) + " " + num(warningY) +
+                    ")\" d=\"M0-6L6 5H-6Z\"><title>" + escapeText(w.text) + "</title></path>\n";
+        }
+        out_ += "</g>\n";
+        labelLane("labels", "label", stationLane, stations);
+        labelLane("board-labels", "board-label", boardLane, boards);
+        labelLane("restriction-labels", "zone-label", restrictionLane, restrictions);
+    }
+
+    // A lane's labels: each at its feature's metre (kept inside the chart),
+    // those that would overlap hidden; the page's script redoes this on zoom.
+    template <typename Labelled>
+    void labelLane(const char* id, const char* cssClass, const LabelLane& lane, const std::vector<Labelled>& labels) {
+        std::vector<double> xs;
+        std::vector<std::size_t> lengths;
+        for (const Labelled& l : labels) {
+            lengths.push_back(characters(l.text));
+            xs.push_back(labelX(scene_.axis.x(static_cast<double>(l.metre)), lane.width(lengths.back())));
+        }
+        const std::vector<int> rows = labelRows(lane, xs, lengths);
+        std::string rowList;
+        for (const double y : lane.rows) rowList += (rowList.empty() ? "" : ",") + num(y);
+        out_ += "<g id=\"" + std::string(id) + "\" data-rows=\"" + rowList + "\" data-char=\"" + num(lane.charWidth) + "\">\n";
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const double y = lane.rows.empty() ? labels[i].y : lane.rows[static_cast<std::size_t>(std::max(rows[i], 0))];
+            out_ += "<text class=\"" + std::string(cssClass) + "\" data-x0=\"" + std::to_string(labels[i].metre) +
+                    "\" data-chars=\"" + std::to_string(lengths[i]) + "\" x=\"" + num(xs[i]) + "\" y=\"" + num(y) + "\"" +
+                    (rows[i] < 0 ? " visibility=\"hidden\"" : "") + ">" + escapeText(labels[i].text) + "</text>\n";
         }
         out_ += "</g>\n";
     }
@@ -729,7 +780,7 @@ std::string sceneData(const Scene& scene) {
            num(scene.adhesionTop) + "]";
     out += ",\"planBand\":[" + num(planBand.top) + "," + num(planBand.bottom) + "]";
     out += ",\"axis\":[" + num(axisY) + "," + num(gridBottom) + "]";
-    out += ",\"labelRows\":[" + num(stationLabelRows[0]) + "," + num(stationLabelRows[1]) + "]";
+    out += ",\"labelRows\":[" + num(stationLane.rows[0]) + "," + num(stationLane.rows[1]) + "]";
     out += ",\"fastest\":[";
     for (std::size_t i = 0; i < scene.run.speed.size(); ++i) {
         out += (i == 0 ? "" : ",") + num(scene.run.speed[i].first, 0) + "," + num(scene.run.speed[i].second);
@@ -811,7 +862,7 @@ std::string header(const RouteView& view) {
     if (!view.warnings.empty()) {
         out += "<section id=\"warnings\" class=\"warnings\"><p>" + std::to_string(view.warnings.size()) +
                (view.warnings.size() == 1 ? " warning" : " warnings") + " about the sources:</p><ul>\n";
-        for (const std::string& w : view.warnings) out += "<li>" + escapeText(w) + "</li>\n";
+        for (const RouteView::Warning& w : view.warnings) out += "<li>" + escapeText(w.text) + "</li>\n";
         out += "</ul></section>\n";
     }
     out += "</header>\n";

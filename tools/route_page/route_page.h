@@ -3,6 +3,8 @@
 // on one distance axis, and the same charts alone as a static SVG.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +18,13 @@ struct RouteView {
     route::RouteReading route;
     route::Plan plan;                // empty when the line has no profile
     std::vector<std::string> files;  // the compiled files shown, as named to the tool
-    std::vector<std::string> warnings;  // what check says of the sources, one line each
+    // What check says of the sources, one line each, and where on the line
+    // when the row it blames gives a position.
+    struct Warning {
+        std::string text;
+        std::optional<std::int64_t> metre;
+    };
+    std::vector<Warning> warnings;
 };
 
 // Every feature is one SVG element with data-kind and data-metre (mountain
