@@ -119,10 +119,23 @@ std::optional<SourceRole> PairAnalysis::roleOf(const std::string& path) const {
     return std::nullopt;
 }
 
+// A document larger than a source may be is measured, not kept: each
+// character is one byte for the compile and starts with a byte of UTF-8
+// that is no continuation byte, so counting those bounds it from below.
+void Workspace::setText(Document& document, const std::string& utf8) {
+    const auto starts = static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+    document.text = starts > diagnostics::sourceSizeCap ? EditorText() : EditorText::fromUtf8(utf8);
+    const bool tooLarge = starts > diagnostics::sourceSizeCap || document.text.bytes().size() > diagnostics::sourceSizeCap;
+    document.oversize = tooLarge ? utf8.size() : 0;
+    if (tooLarge) document.text = EditorText();
+}
+
 void Workspace::open(const std::string& uri, const std::string& utf8, int version) {
     Document& document = documents_[uri];
     document.path = pathOfUri(uri);
-    document.text = EditorText::fromUtf8(utf8);
+    setText(document, utf8);
     document.version = version;
     document.touched = ++clock_;
     cleared_.erase(document.path);
@@ -134,7 +147,7 @@ void Workspace::open(const std::string& uri, const std::string& utf8, int versio
 void Workspace::change(const std::string& uri, const std::string& utf8, int version) {
     if (!isOpen(uri)) return open(uri, utf8, version);
     Document& document = documents_[uri];
-    document.text = EditorText::fromUtf8(utf8);
+    setText(document, utf8);
     document.version = version;
     document.touched = ++clock_;
     analyses_.clear();
@@ -262,8 +275,7 @@ std::unique_ptr<PairAnalysis> Workspace::compilePair(const PairPlan& plan) const
 
 const PairAnalysis* Workspace::analysis(const std::string& uri) {
     const auto document = documents_.find(uri);
-    if (document == documents_.end() || document->second.text.bytes().size() > diagnostics::sourceSizeCap)
-        return nullptr;
+    if (document == documents_.end() || document->second.oversize != 0) return nullptr;
     auto& slot = analyses_[uri];
     if (!slot) slot = compilePair(planFor(document->second));
     return slot.get();
@@ -329,12 +341,12 @@ std::vector<json> Workspace::takePublications() {
     dirty_.clear();
     for (const std::string& uri : due) {
         const Document& document = documents_.at(uri);
-        if (document.text.bytes().size() > diagnostics::sourceSizeCap) {
+        if (document.oversize != 0) {
             publish(document.path,
                     json::array({json{{"range", {{"start", positionJson({})}, {"end", positionJson({})}}},
                                       {"severity", 1},
                                       {"source", "scenario-tool"},
-                                      {"message", "the document holds " + std::to_string(document.text.bytes().size()) +
+                                      {"message", "the document holds " + std::to_string(document.oversize) +
                                                       " bytes: a source may hold at most " +
                                                       std::to_string(diagnostics::sourceSizeCap >> 20) +
                                                       " MiB, so it is not checked"}}}));

@@ -62,6 +62,7 @@ private:
     struct Document {
         std::string path;
         EditorText text;
+        std::size_t oversize = 0;  // the bytes of a document too large to compile (its text is not kept)
         int version = 0;
         std::size_t touched = 0;  // when last opened or changed: the latest pairs first
     };
@@ -71,6 +72,7 @@ private:
         std::string lookedFor;
         SourceRole role = SourceRole::Line;  // of the document planned for
     };
+    static void setText(Document& document, const std::string& utf8);
     PairPlan planFor(const Document& document) const;
     std::unique_ptr<PairAnalysis> compilePair(const PairPlan& plan) const;
     const Document* openAt(const std::string& path) const;

@@ -20,7 +20,7 @@ public:
     void sendBytes(const std::string& bytes);
     void send(const nlohmann::json& message);
     // The next message, or nothing when none comes in time or output ended.
-    std::optional<nlohmann::json> next(std::chrono::milliseconds wait = std::chrono::seconds(20));
+    std::optional<nlohmann::json> next(std::chrono::milliseconds wait = std::chrono::seconds(90));
     // The next reply to a request id, skipping notifications.
     std::optional<nlohmann::json> replyTo(int id);
     // The next diagnostics published for a URI.
@@ -28,7 +28,7 @@ public:
     void closeInput();
     // The exit status, or -1 when it did not exit in time (it is then killed)
     // or ended on a signal.
-    int wait(std::chrono::milliseconds limit = std::chrono::seconds(20));
+    int wait(std::chrono::milliseconds limit = std::chrono::seconds(90));
     std::string errorOutput() const;
 
     // initialize and initialized.
