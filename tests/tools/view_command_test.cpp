@@ -168,6 +168,7 @@ TEST(ViewCommand, SourcesAreCompiledInMemoryAndAnErrorWritesNoPage) {
     EXPECT_NE(warned.find("class=\"board-label\" data-x0=\"1250\""), std::string::npos);
     EXPECT_NE(warned.find(">(FERMATA 1)</text>"), std::string::npos);
     EXPECT_NE(warned.find("class=\"zone-label\" data-x0=\"34850\""), std::string::npos);
+    EXPECT_NE(warned.find("<line class=\"dwell\""), std::string::npos);
     EXPECT_FALSE(work.has("c.html"));
     // The SVG stands alone and draws the same marks as the page.
     const std::string svg = work.read("c.svg");

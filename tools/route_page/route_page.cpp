@@ -133,11 +133,18 @@ constexpr PlanMarkStyle planMarkStyles[] = {
 // What the page knows beyond the reading: the axis, the scales, the series.
 // The fastest run of the scenario's train, sampled for drawing: its speed
 // (metre, km/h) and its time (metre, seconds of the day) from the first
-// departure, dwelling at each stop; and the scheduled stops (metre, seconds).
+// departure, dwelling at each stop; the scheduled stops (metre, seconds)
+// and their dwells (metre, scheduled arrival, scheduled departure).
+struct ScheduledDwell {
+    double metre;
+    double arrival;
+    double departure;
+};
 struct FastestRunDrawing {
     std::vector<std::pair<double, double>> speed;
     std::vector<std::pair<double, double>> time;
     std::vector<std::pair<double, double>> scheduled;
+    std::vector<ScheduledDwell> dwells;
 };
 
 FastestRunDrawing drawFastestRun(const route::RouteReading& route) {
@@ -153,6 +160,10 @@ FastestRunDrawing drawFastestRun(const route::RouteReading& route) {
     for (const running::Stop& stop : stops) {
         if (stop.arrival) drawing.scheduled.emplace_back(static_cast<double>(stop.metre), static_cast<double>(*stop.arrival));
         if (stop.departure && &stop != &stops.front()) drawing.scheduled.emplace_back(static_cast<double>(stop.metre), static_cast<double>(*stop.departure));
+        if (stop.arrival && stop.departure) {
+            drawing.dwells.push_back({static_cast<double>(stop.metre), static_cast<double>(*stop.arrival),
+                                      static_cast<double>(*stop.departure)});
+        }
     }
     drawing.time.emplace_back(static_cast<double>(stops.front().metre), clock);
     for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
@@ -898,6 +909,12 @@ std::string distanceTime(const Scene& scene) {
     if (!path.empty()) {
         out += "<path data-kind=\"fastest-run\" class=\"fastest-run\" fill=\"none\" stroke=\"#c0392b\" d=\"" +
                pathData(path) + "\" data-last-metre=\"" + num(run.time.back().first, 0) + "\"/>\n";
+    }
+    // The scheduled dwells, a stop's arrival to its departure.
+    for (const ScheduledDwell& dwell : run.dwells) {
+        const std::string x = num(axis.x(dwell.metre));
+        out += "<line class=\"dwell\" x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + num(y(dwell.arrival)) + "\" y2=\"" +
+               num(y(dwell.departure)) + "\" stroke=\"#2c3e50\" stroke-width=\"3\"/>\n";
     }
     for (const auto& [metre, seconds] : run.scheduled) {
         out += "<circle data-kind=\"scheduled-time\" data-metre=\"" + num(metre, 0) + "\" data-seconds=\"" +
