@@ -83,7 +83,7 @@ std::string pathOfUri(const std::string& uri) {
     if (rest.substr(0, 7) == "file://") rest.remove_prefix(7);
     std::string path;
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() + 0 && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
             path.push_back(static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2])));
             i += 2;
         } else {
@@ -214,9 +214,10 @@ Workspace::PairPlan Workspace::planFor(const Document& document) const {
             chosen = &other;
     }
     std::string partnerPath = chosen != nullptr ? chosen->path : std::string();
-    if (partnerPath.empty()) {
+    // Only a document of a file (an absolute path) has a folder on disk.
+    if (partnerPath.empty() && !document.path.empty() && document.path.front() == '/') {
         try {
-            for (const std::string& name : files::fileNamesIn(folder.empty() ? "." : folder)) {
+            for (const std::string& name : files::fileNamesIn(folder.empty() ? "/" : folder)) {
                 if (partner(name)) {
                     partnerPath = files::joinPath(folder, name);
                     break;
