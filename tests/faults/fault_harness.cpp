@@ -755,15 +755,20 @@ std::vector<Trial> FaultSuite::plan(const std::vector<Occurrence>& occurrences) 
     return trials;
 }
 
-std::vector<TrialOutcome> FaultSuite::run(const std::vector<Trial>& trials, unsigned workers) const {
-    std::vector<TrialOutcome> outcomes(trials.size());
+namespace {
+
+// Runs count trials on workers threads, each taking the next trial left;
+// a trial that throws becomes an outcome saying it could not run.
+template <typename RunOne, typename Shown>
+std::vector<TrialOutcome> onWorkers(std::size_t count, unsigned workers, RunOne runOne, Shown shown) {
+    std::vector<TrialOutcome> outcomes(count);
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
-        for (std::size_t i = next++; i < trials.size(); i = next++) {
+        for (std::size_t i = next++; i < count; i = next++) {
             try {
-                outcomes[i] = runTrial(target_, *impl_, trials[i]);
+                outcomes[i] = runOne(i);
             } catch (const std::exception& e) {
-                outcomes[i] = TrialOutcome{trials[i], {}, std::string("the trial could not run: ") + e.what()};
+                outcomes[i] = TrialOutcome{shown(i), {}, std::string("the trial could not run: ") + e.what()};
             }
         }
     };
@@ -771,6 +776,14 @@ std::vector<TrialOutcome> FaultSuite::run(const std::vector<Trial>& trials, unsi
     for (unsigned w = 0; w < std::max(1u, workers); ++w) threads.emplace_back(work);
     for (std::thread& thread : threads) thread.join();
     return outcomes;
+}
+
+}  // namespace
+
+std::vector<TrialOutcome> FaultSuite::run(const std::vector<Trial>& trials, unsigned workers) const {
+    return onWorkers(
+        trials.size(), workers, [&](std::size_t i) { return runTrial(target_, *impl_, trials[i]); },
+        [&](std::size_t i) { return trials[i]; });
 }
 
 std::vector<TrialOutcome> FaultSuite::runRecovery(const std::vector<Occurrence>& occurrences, bool errorsOnly,
@@ -822,21 +835,9 @@ std::vector<TrialOutcome> FaultSuite::runRecovery(const std::vector<Occurrence>&
             trials.push_back({Trial{shown, eio}, std::nullopt, injections});
         }
     }
-    std::vector<TrialOutcome> outcomes(trials.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t k = next++; k < trials.size(); k = next++) {
-            try {
-                outcomes[k] = runRecoveryTrial(withUser, *impl_, trials[k]);
-            } catch (const std::exception& e) {
-                outcomes[k] = TrialOutcome{trials[k].shown, {}, std::string("the trial could not run: ") + e.what()};
-            }
-        }
-    };
-    std::vector<std::thread> threads;
-    for (unsigned w = 0; w < std::max(1u, workers); ++w) threads.emplace_back(work);
-    for (std::thread& thread : threads) thread.join();
-    return outcomes;
+    return onWorkers(
+        trials.size(), workers, [&](std::size_t k) { return runRecoveryTrial(withUser, *impl_, trials[k]); },
+        [&](std::size_t k) { return trials[k].shown; });
 }
 
 FaultSuite::Together FaultSuite::runTogether(int runs, int rounds) const {
