@@ -66,7 +66,10 @@ std::optional<std::size_t> fieldAt(const TracedSource& source, std::size_t offse
 
 // The row a field belongs to, as its value or its keyword.
 std::optional<std::size_t> rowOf(const TracedSource& source, std::size_t field) {
-    if (source.fields[field].row >= 0) return static_cast<std::size_t>(source.fields[field].row);
+    if (const int row = source.fields[field].row; row >= 0) {
+        if (static_cast<std::size_t>(row) < source.rows.size()) return static_cast<std::size_t>(row);
+        return std::nullopt;
+    }
     const auto it = std::lower_bound(source.rows.begin(), source.rows.end(), field,
                                      [](const auto& row, std::size_t f) { return row.keyword < f; });
     if (it != source.rows.end() && it->keyword == field) return static_cast<std::size_t>(it - source.rows.begin());
