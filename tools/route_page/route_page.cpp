@@ -693,7 +693,10 @@ private:
         }
         const std::vector<int> rows = labelRows(lane, xs, lengths);
         std::string rowList;
-        for (const double y : lane.rows) rowList += (rowList.empty() ? "" : ",") + num(y);
+        for (const double y : lane.rows) {
+            if (!rowList.empty()) rowList += ',';
+            rowList += num(y);
+        }
         out_ += "<g id=\"" + std::string(id) + "\" data-rows=\"" + rowList + "\" data-char=\"" + num(lane.charWidth) + "\">\n";
         for (std::size_t i = 0; i < labels.size(); ++i) {
             const double y = lane.rows.empty() ? labels[i].y : lane.rows[static_cast<std::size_t>(std::max(rows[i], 0))];
