@@ -15,13 +15,13 @@ using namespace sb::running;
 const Line& longestLine() {
     static const Line line = [] {
         Line l;
-        const std::size_t metres = 1'000'001;
-        l.lineSpeed.assign(metres, static_cast<float>(120 / 3.6));
-        l.restriction.assign(metres, 0);
-        l.gradient.assign(metres, 0);
-        for (std::size_t x = 0; x < metres; ++x) {
-            l.gradient[x] = static_cast<float>(static_cast<int>(x / 1000 % 21) - 10);
-            if (x % 50'000 >= 20'000 && x % 50'000 < 21'000) l.restriction[x] = static_cast<float>(40 / 3.6);
+        l.length = 1'000'001;
+        l.lineSpeed = {{0, l.length, static_cast<float>(120 / 3.6)}};
+        for (std::int64_t km = 0; km * 1000 < l.length; ++km) {
+            l.gradient.push_back({km * 1000, (km + 1) * 1000, static_cast<float>(km % 21 - 10)});
+        }
+        for (std::int64_t at = 20'000; at < l.length; at += 50'000) {
+            l.restriction.push_back({at, at + 1000, static_cast<float>(40 / 3.6)});
         }
         return l;
     }();
@@ -40,7 +40,7 @@ void BM_FastestRunLongestRoute(benchmark::State& state) {
 BENCHMARK(BM_FastestRunLongestRoute)->Unit(benchmark::kMillisecond);
 
 void BM_YardstickOnePassLongestRoute(benchmark::State& state) {
-    const Line& line = longestLine();
+    const LineMetres line = metresOf(longestLine(), 0, longestLine().length - 1);
     for (auto _ : state) {
         double total = 0;
         for (std::size_t x = 0; x < line.lineSpeed.size(); ++x) total += std::sqrt(line.lineSpeed[x] + line.gradient[x]);

@@ -36,10 +36,9 @@ public:
         const std::vector<running::Stop> stops = running::stopsOf(route_);
         const std::int64_t first = stops.front().metre;
         const std::int64_t last = stops.back().metre;
-        for (std::int64_t x = std::max<std::int64_t>(first, 0); x <= last && x < line.length(); ++x) {
-            if (line.lineSpeed[static_cast<std::size_t>(x)] > 0) continue;
+        if (const std::optional<std::int64_t> x = running::firstMetreWithoutSpeed(line, first, last)) {
             warn(stops.front().station, 0, noLineSpeed,
-                 "the line speed is 0 at " + std::to_string(x) + " m, between the first stop and the last: no train "
+                 "the line speed is 0 at " + std::to_string(*x) + " m, between the first stop and the last: no train "
                  "runs there; start the line speed with a `velocita` row at 0 m");
             return out_;  // every time after it means nothing
         }

@@ -15,23 +15,23 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 // Below this a train on a climb it cannot take is taken to creep, so a time stays finite.
 constexpr double creep = 0.1;
 
-void fill(std::vector<float>& series, std::int64_t from, std::int64_t to, double value) {
-    from = std::clamp<std::int64_t>(from, 0, static_cast<std::int64_t>(series.size()));
-    to = std::clamp<std::int64_t>(to, from, static_cast<std::int64_t>(series.size()));
-    std::fill(series.begin() + from, series.begin() + to, static_cast<float>(value));
+// Lays the stretches over metres first .. first + size - 1 of a series.
+void lay(std::vector<float>& series, std::int64_t first, const std::vector<Stretch>& stretches) {
+    const auto size = static_cast<std::int64_t>(series.size());
+    for (const Stretch& s : stretches) {
+        const std::int64_t from = std::clamp<std::int64_t>(s.from - first, 0, size);
+        const std::int64_t to = std::clamp<std::int64_t>(s.to - first, from, size);
+        std::fill(series.begin() + from, series.begin() + to, s.value);
+    }
 }
 
 // The limit at each metre of the head: a rise applies only once the tail has
 // passed the lower stretch, so the limit at x is the lowest over [x - L, x].
-std::vector<double> headLimits(const Line& line, double trainLength, std::int64_t from, std::int64_t to) {
+std::vector<double> headLimits(const LineMetres& line, double trainLength, std::int64_t from, std::int64_t to) {
     const auto tail = static_cast<std::int64_t>(std::ceil(trainLength));
-    const std::int64_t start = std::max<std::int64_t>(0, from - tail);
+    const std::int64_t start = std::max<std::int64_t>(line.first, from - tail);
     std::vector<double> raw(static_cast<std::size_t>(to - start + 1));
-    for (std::int64_t x = start; x <= to; ++x) {
-        const double speed = line.lineSpeed[static_cast<std::size_t>(x)];
-        const double restricted = line.restriction[static_cast<std::size_t>(x)];
-        raw[static_cast<std::size_t>(x - start)] = restricted > 0 ? std::min(speed, restricted) : speed;
-    }
+    for (std::int64_t x = start; x <= to; ++x) raw[static_cast<std::size_t>(x - start)] = line.limit(x);
     // The lowest over a sliding window: indices with increasing limits, the front the lowest.
     std::vector<std::size_t> window(raw.size());
     std::size_t head = 0;
@@ -47,29 +47,59 @@ std::vector<double> headLimits(const Line& line, double trainLength, std::int64_
     return limit;
 }
 
-std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
+std::string inMetres(std::int64_t m) { return std::to_string(m) + " m"; }
 
 }  // namespace
 
 Line lineOf(const route::RouteReading& route) {
     Line line;
-    const auto length = static_cast<std::size_t>(std::max<std::int64_t>(route.lastMetre, 0) + 1);
-    line.lineSpeed.assign(length, 0);
-    line.restriction.assign(length, 0);
-    line.gradient.assign(length, 0);
-    for (const route::SeriesRun& run : route.cells.lineSpeed) fill(line.lineSpeed, run.fromMetre(), run.toMetre(), run.value * kmh);
-    for (const route::SeriesRun& run : route.cells.gradient) fill(line.gradient, run.fromMetre(), run.toMetre(), run.value);
+    line.length = std::max<std::int64_t>(route.lastMetre, 0) + 1;
+    for (const route::SeriesRun& run : route.cells.lineSpeed) {
+        line.lineSpeed.push_back({run.fromMetre(), run.toMetre(), static_cast<float>(run.value * kmh)});
+    }
+    for (const route::SeriesRun& run : route.cells.gradient) {
+        line.gradient.push_back({run.fromMetre(), run.toMetre(), static_cast<float>(run.value)});
+    }
     // A restriction holds from its start point to its end point.
     std::optional<std::pair<std::int64_t, int>> open;
     for (const route::Feature& f : route.features) {
         if (f.kind == route::FeatureKind::RestrictionStart) {
             open.emplace(f.metre, std::get<route::RestrictionPoint>(f.detail).speed);
         } else if (f.kind == route::FeatureKind::RestrictionEnd && open) {
-            fill(line.restriction, open->first, f.metre + 1, open->second * kmh);
+            line.restriction.push_back({open->first, f.metre + 1, static_cast<float>(open->second * kmh)});
             open.reset();
         }
     }
     return line;
+}
+
+double LineMetres::limit(std::int64_t metre) const {
+    const double speed = lineSpeed[at(metre)];
+    const double restricted = restriction[at(metre)];
+    return restricted > 0 ? std::min(speed, restricted) : speed;
+}
+
+LineMetres metresOf(const Line& line, std::int64_t from, std::int64_t to) {
+    LineMetres metres;
+    metres.first = std::clamp<std::int64_t>(from, 0, line.length);
+    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(to + 1, metres.first, line.length) - metres.first);
+    for (auto* series : {&metres.lineSpeed, &metres.restriction, &metres.gradient}) series->assign(count, 0);
+    lay(metres.lineSpeed, metres.first, line.lineSpeed);
+    lay(metres.restriction, metres.first, line.restriction);
+    lay(metres.gradient, metres.first, line.gradient);
+    return metres;
+}
+
+std::optional<std::int64_t> firstMetreWithoutSpeed(const Line& line, std::int64_t from, std::int64_t to) {
+    // A kilometre at a time: the whole line spelt out would take megabytes.
+    constexpr std::int64_t piece = 1 << 16;
+    for (std::int64_t start = std::max<std::int64_t>(from, 0); start <= to && start < line.length; start += piece) {
+        const LineMetres metres = metresOf(line, start, std::min(to, start + piece - 1));
+        for (std::size_t i = 0; i < metres.lineSpeed.size(); ++i) {
+            if (!(metres.lineSpeed[i] > 0)) return start + static_cast<std::int64_t>(i);
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<Stop> stopsOf(const route::RouteReading& route) {
@@ -97,11 +127,12 @@ std::vector<Stop> stopsOf(const route::RouteReading& route) {
 
 SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, std::int64_t to) {
     SegmentRun run;
-    to = std::min(to, line.length() - 1);
+    to = std::min(to, line.length - 1);
     if (from < 0 || to <= from) return run;
-    const std::vector<double> limit = headLimits(line, train.length(), from, to);
+    const LineMetres metres = metresOf(line, from - static_cast<std::int64_t>(std::ceil(train.length())), to);
+    const std::vector<double> limit = headLimits(metres, train.length(), from, to);
     const std::size_t n = limit.size();
-    const auto grade = [&](std::size_t k) { return line.gradient[static_cast<std::size_t>(from) + k]; };
+    const auto grade = [&](std::size_t k) { return metres.gradient[metres.at(from + static_cast<std::int64_t>(k))]; };
     // Backwards from the stop and from every lower limit ahead: the highest
     // speed at each metre from which the train can still brake in time.
     std::vector<double> brake(n);
@@ -121,10 +152,10 @@ SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, s
     double climbing = 0;
     double accelerating = 0;
     for (std::size_t k = 0; k + 1 < n; ++k) {
-        const auto x = static_cast<std::size_t>(from) + k + 1;
+        const std::int64_t x = from + static_cast<std::int64_t>(k) + 1;
         if (limit[k + 1] <= 0) {
             run.seconds = infinity;
-            run.limitedBy = "no line speed at " + metres(static_cast<std::int64_t>(x));
+            run.limitedBy = "no line speed at " + inMetres(x);
             return run;
         }
         const double a = train.acceleration - gravity * grade(k) / 1000;
@@ -135,8 +166,8 @@ SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, s
         const double dt = 2.0 / (run.speed[k] + v);
         run.seconds += dt;
         if (v >= limit[k + 1] - 1e-9 && v < free) {
-            const double restricted = line.restriction[x];
-            const bool byRestriction = restricted > 0 && restricted <= line.lineSpeed[x];
+            const double restricted = metres.restriction[metres.at(x)];
+            const bool byRestriction = restricted > 0 && restricted <= metres.lineSpeed[metres.at(x)];
             const auto kmhAt = std::min<std::size_t>(static_cast<std::size_t>(std::lround(limit[k + 1] / kmh)), speeds - 1);
             (byRestriction ? atRestriction : atLineSpeed)[kmhAt] += dt;
         } else if (v < free) {
@@ -161,11 +192,12 @@ SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, s
 
 double leastTime(const Line& line, std::int64_t from, std::int64_t to) {
     double seconds = 0;
-    to = std::min(to, line.length() - 1);
-    for (std::int64_t x = std::max<std::int64_t>(from, 0) + 1; x <= to; ++x) {
-        const double speed = line.lineSpeed[static_cast<std::size_t>(x)];
-        const double restricted = line.restriction[static_cast<std::size_t>(x)];
-        const double limit = restricted > 0 ? std::min(speed, restricted) : speed;
+    from = std::max<std::int64_t>(from, 0) + 1;
+    to = std::min(to, line.length - 1);
+    if (to < from) return seconds;
+    const LineMetres metres = metresOf(line, from, to);
+    for (std::int64_t x = from; x <= to; ++x) {
+        const double limit = metres.limit(x);
         if (limit <= 0) return infinity;
         seconds += 1.0 / limit;
     }

@@ -25,16 +25,40 @@ struct Train {
     double length() const { return carLength * cars; }
 };
 
-// The route metre by metre: the limit the head meets (the lower of line
-// speed and restriction, in m/s) and the gradient (per mille, uphill
-// positive). Single precision: the longest route holds a million metres.
+// A stretch of the route holding one value, metres [from, to).
+struct Stretch {
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    float value = 0;
+};
+
+// The route's line speed and restrictions (m/s) and gradient (per mille,
+// uphill positive) as stretches, each laid over the ones before it; a metre
+// no stretch covers holds 0. Stretches, not metres: the longest route holds
+// a million metres, and a run spells out only the metres it crosses.
 struct Line {
-    std::vector<float> lineSpeed;    // m/s at each metre; 0 where none is set
-    std::vector<float> restriction;  // m/s at each metre; 0 where none applies
-    std::vector<float> gradient;     // per mille at each metre
-    std::int64_t length() const { return static_cast<std::int64_t>(lineSpeed.size()); }
+    std::int64_t length = 0;  // metres 0 .. length - 1
+    std::vector<Stretch> lineSpeed;
+    std::vector<Stretch> restriction;
+    std::vector<Stretch> gradient;
 };
 Line lineOf(const route::RouteReading& route);
+
+// A part of the line metre by metre, from metre `first`.
+struct LineMetres {
+    std::int64_t first = 0;
+    std::vector<float> lineSpeed;    // m/s; 0 where none is set
+    std::vector<float> restriction;  // m/s; 0 where none applies
+    std::vector<float> gradient;     // per mille
+    std::size_t at(std::int64_t metre) const { return static_cast<std::size_t>(metre - first); }
+    // The lower of line speed and restriction.
+    double limit(std::int64_t metre) const;
+};
+// Metres from..to of the line, both included, as far as the line reaches.
+LineMetres metresOf(const Line& line, std::int64_t from, std::int64_t to);
+
+// The first metre from..to where the line has no speed, if any.
+std::optional<std::int64_t> firstMetreWithoutSpeed(const Line& line, std::int64_t from, std::int64_t to);
 
 // A stop of the timetable: a station the train stops at (the first and the
 // last always), with its scheduled times in seconds of the day: the first

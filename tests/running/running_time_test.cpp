@@ -9,9 +9,9 @@ using namespace sb::running;
 
 Line level(std::int64_t metres, double kmh, double gradient = 0) {
     Line line;
-    line.lineSpeed.assign(static_cast<std::size_t>(metres + 1), static_cast<float>(kmh / 3.6));
-    line.restriction.assign(line.lineSpeed.size(), 0);
-    line.gradient.assign(line.lineSpeed.size(), static_cast<float>(gradient));
+    line.length = metres + 1;
+    line.lineSpeed = {{0, line.length, static_cast<float>(kmh / 3.6)}};
+    line.gradient = {{0, line.length, static_cast<float>(gradient)}};
     return line;
 }
 
@@ -34,15 +34,15 @@ TEST(FastestRun, MeetsTheClosedForms) {
 
 TEST(FastestRun, NothingHarderIsEverFaster) {
     Line line = level(20000, 120, 5);
-    for (std::int64_t x = 8000; x < 9000; ++x) line.restriction[static_cast<std::size_t>(x)] = static_cast<float>(40 / 3.6);
+    line.restriction = {{8000, 9000, static_cast<float>(40 / 3.6)}};
     const Train train{0.5, 0.5, 26.4, 5};
     const double base = fastestRun(line, train, 0, 20000).seconds;
     EXPECT_EQ(fastestRun(line, train, 0, 20000).limitedBy, "the line speed of 120 km/h");
 
     Line lower = line;
-    for (std::int64_t x = 12000; x < 13000; ++x) lower.lineSpeed[static_cast<std::size_t>(x)] = static_cast<float>(80 / 3.6);
+    lower.lineSpeed.push_back({12000, 13000, static_cast<float>(80 / 3.6)});
     Line steeper = line;
-    for (float& g : steeper.gradient) g = 12;
+    steeper.gradient.push_back({0, steeper.length, 12});
     Train longer = train;
     longer.cars = 12;
     Train weaker = train;
