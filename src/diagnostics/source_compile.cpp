@@ -60,6 +60,8 @@ void copySource(const std::string& path, const std::string& internalName, std::m
     } else if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > sourceSizeCap) {
         problem = tooLarge(std::to_string(info.st_size));
     } else {
+        // A file is read into room of its size; a pipe grows as it comes.
+        if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
         char buffer[1 << 16];
         while (problem.empty()) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
