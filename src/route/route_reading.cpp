@@ -97,11 +97,22 @@ StationInfo stationOf(const ScenarioEntry& entry, int index) {
 
 int featureOrder(FeatureKind kind) { return static_cast<int>(kind); }
 
-void sortByRoute(std::vector<Feature>& features) {
-    std::stable_sort(features.begin(), features.end(), [](const Feature& a, const Feature& b) {
+// In route order, equal places keeping the order they came in. The
+// features from `appended` on were added to an already ordered list, as
+// those of a long route are: they are ordered and merged in, a merge
+// costing far less than sorting tens of thousands of features again.
+void sortByRoute(std::vector<Feature>& features, std::size_t appended) {
+    const auto before = [](const Feature& a, const Feature& b) {
         if (a.metre != b.metre) return a.metre < b.metre;
         return featureOrder(a.kind) < featureOrder(b.kind);
-    });
+    };
+    const auto middle = features.begin() + static_cast<std::ptrdiff_t>(std::min(appended, features.size()));
+    if (!std::is_sorted(features.begin(), middle, before)) {
+        std::stable_sort(features.begin(), features.end(), before);
+        return;
+    }
+    std::stable_sort(middle, features.end(), before);
+    std::inplace_merge(features.begin(), middle, features.end(), before);
 }
 
 std::string joined(const std::array<int, 3>& values) {
@@ -135,13 +146,14 @@ CellReading readCells(const std::vector<RouteCell>& cells) {
         }
     }
     // Mountain stretches: runs of one type, at the cells' own metres.
+    const std::size_t cellFeatures = reading.features.size();
     for (const SeriesRun& run : runsOf(cells, [](const RouteCell& c) { return static_cast<int>(c.mountainType); },
                                        [](std::int64_t) { return true; })) {
         if (run.value == 0) continue;
         reading.features.push_back(Feature{FeatureKind::Mountain, run.fromMetre(), run.toMetre(), run.firstCell,
                                            MountainInfo{run.value, run.firstCell, run.lastCell}});
     }
-    sortByRoute(reading.features);
+    sortByRoute(reading.features, cellFeatures);
 
     const auto filled = [&](auto member) {
         return [&cells, cellCount, member](std::int64_t i) {
@@ -205,6 +217,7 @@ RouteReading readRoute(const std::vector<RouteCell>& cells, const ScenarioTable&
     route.cells = readCells(cells);
     route.table = readTable(entries);
     route.features = route.cells.features;
+    const std::size_t fromCells = route.features.size();
     for (Feature& feature : route.features) {
         if (auto* board = std::get_if<BoardInfo>(&feature.detail)) {
             if (board->entry >= 0 && board->entry < scenarioEntryCount) {
@@ -220,7 +233,7 @@ RouteReading readRoute(const std::vector<RouteCell>& cells, const ScenarioTable&
     for (const KmPostSet& post : route.table.kmPosts) {
         route.features.push_back(Feature{FeatureKind::KmPost, post.position, post.position, -1, post});
     }
-    sortByRoute(route.features);
+    sortByRoute(route.features, fromCells);
     route.counts = countFeatures(route.features);
     route.lastMetre = codeMetre(route.cells.cellCount);
     return route;

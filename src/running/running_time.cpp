@@ -16,13 +16,23 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double creep = 0.1;
 
 // Lays the stretches over metres first .. first + size - 1 of a series.
-void lay(std::vector<float>& series, std::int64_t first, const std::vector<Stretch>& stretches) {
+void lay(std::vector<float>& series, std::int64_t first, const std::vector<Stretch>& stretches, bool ordered) {
     const auto size = static_cast<std::int64_t>(series.size());
-    for (const Stretch& s : stretches) {
-        const std::int64_t from = std::clamp<std::int64_t>(s.from - first, 0, size);
-        const std::int64_t to = std::clamp<std::int64_t>(s.to - first, from, size);
-        std::fill(series.begin() + from, series.begin() + to, s.value);
+    auto it = stretches.begin();
+    if (ordered) it = std::partition_point(it, stretches.end(), [&](const Stretch& s) { return s.to <= first; });
+    for (; it != stretches.end(); ++it) {
+        if (ordered && it->from >= first + size) break;
+        const std::int64_t from = std::clamp<std::int64_t>(it->from - first, 0, size);
+        const std::int64_t to = std::clamp<std::int64_t>(it->to - first, from, size);
+        std::fill(series.begin() + from, series.begin() + to, it->value);
     }
+}
+
+bool inOrder(const std::vector<Stretch>& stretches) {
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        if (stretches[i].to < stretches[i].from || (i > 0 && stretches[i].from < stretches[i - 1].to)) return false;
+    }
+    return true;
 }
 
 // The limit at each metre of the head: a rise applies only once the tail has
@@ -70,6 +80,7 @@ Line lineOf(const route::RouteReading& route) {
             open.reset();
         }
     }
+    line.ordered = inOrder(line.lineSpeed) && inOrder(line.restriction) && inOrder(line.gradient);
     return line;
 }
 
@@ -84,9 +95,9 @@ LineMetres metresOf(const Line& line, std::int64_t from, std::int64_t to) {
     metres.first = std::clamp<std::int64_t>(from, 0, line.length);
     const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(to + 1, metres.first, line.length) - metres.first);
     for (auto* series : {&metres.lineSpeed, &metres.restriction, &metres.gradient}) series->assign(count, 0);
-    lay(metres.lineSpeed, metres.first, line.lineSpeed);
-    lay(metres.restriction, metres.first, line.restriction);
-    lay(metres.gradient, metres.first, line.gradient);
+    lay(metres.lineSpeed, metres.first, line.lineSpeed, line.ordered);
+    lay(metres.restriction, metres.first, line.restriction, line.ordered);
+    lay(metres.gradient, metres.first, line.gradient, line.ordered);
     return metres;
 }
 

@@ -41,6 +41,9 @@ struct Line {
     std::vector<Stretch> lineSpeed;
     std::vector<Stretch> restriction;
     std::vector<Stretch> gradient;
+    // Each list in metre order, no stretch starting before the one before
+    // it ends: a part of the line then finds its stretches by halving.
+    bool ordered = false;
 };
 Line lineOf(const route::RouteReading& route);
 

@@ -61,3 +61,26 @@ TEST(FastestRun, NothingHarderIsEverFaster) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LineMetres, FindingStretchesByHalvingSpellsTheSameMetres) {
+    Line ordered = level(5000, 100);
+    ordered.lineSpeed = {{0, 2000, 20}, {2000, 2001, 0}, {2001, 5001, 25}};
+    for (std::int64_t at = 0; at < 5000; at += 300) ordered.gradient.push_back({at, at + 300, static_cast<float>(at % 7)});
+    ordered.restriction = {{900, 1200, 10}, {1200, 1300, 5}, {4000, 4000, 3}, {4990, 6000, 8}};
+    ordered.ordered = true;
+    Line laidOneByOne = ordered;
+    laidOneByOne.ordered = false;
+    for (const auto& [from, to] : std::vector<std::pair<std::int64_t, std::int64_t>>{
+             {0, 5000}, {-50, 10}, {899, 1201}, {1300, 1300}, {2000, 2000}, {3999, 4001}, {4995, 9000}}) {
+        const LineMetres a = metresOf(ordered, from, to);
+        const LineMetres b = metresOf(laidOneByOne, from, to);
+        EXPECT_EQ(a.first, b.first) << from;
+        EXPECT_EQ(a.lineSpeed, b.lineSpeed) << from;
+        EXPECT_EQ(a.restriction, b.restriction) << from;
+        EXPECT_EQ(a.gradient, b.gradient) << from;
+    }
+}
+
+}  // namespace
