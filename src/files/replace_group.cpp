@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "files/file_store.h"
 #include "files/posix_io.h"
@@ -205,9 +206,8 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
     // Every staged file is flushed before anything is renamed; flushed one
     // after another once all are written, their pages are already on their
     // way, so the flushes overlap rather than queue.
-    flushStaged();
-
     if (atomicity_ == Atomicity::EachFile) {
+        flushStaged();
         // Each file is old or new on its own; one folder flush for all.
         try {
             for (const std::string& name : staged_) {
@@ -224,11 +224,13 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
     }
 
     // Second names for the old files before anything moves; then the
-    // record, written whole under a name of its own, flushed and renamed,
-    // makes the replacement recoverable.
+    // record, written whole under a name of its own and flushed with the
+    // staged files (one wait for the disk, not two), then renamed, makes
+    // the replacement recoverable.
     ReplaceRecord record{token_, {}};
     const std::string forward = joinPath(folder_, std::string(forwardMarker) + token_);
     const std::string unfinished = joinPath(folder_, std::string(unfinishedRecord) + token_);
+    int recordFd = -1;
     try {
         for (std::size_t i = 0; i < staged_.size(); ++i) {
             const std::string target = joinPath(folder_, staged_[i]);
@@ -240,10 +242,14 @@ void ReplaceGroup::commit(FolderFlush flush, std::vector<std::string>* notices) 
             record.targets.push_back({staged_[i], stagedStates_[i], *old});
         }
         const std::string text = encodeRecord(record);
-        io::writeNew(folder_, std::string(unfinishedRecord) + token_, [&](const Write& write) { write(text); }, true);
+        recordFd = io::writeNewUnflushed(folder_, std::string(unfinishedRecord) + token_,
+                                         [&](const Write& write) { write(text); });
+        flushStaged();
+        io::closeFilled(std::exchange(recordFd, -1), unfinished, true);
         io::renameChecked(unfinished, forward, forward);
         io::flushFolder(folder_);
     } catch (...) {
+        if (recordFd >= 0) ::close(recordFd);
         ::unlink(unfinished.c_str());
         ::unlink(forward.c_str());
         for (const RecordedTarget& t : record.targets) {

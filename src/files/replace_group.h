@@ -4,12 +4,13 @@
 // the complete old set or the complete new set, whatever fails and even
 // when the process is killed midway. Every file of one replacement carries
 // the same six-letter token T:
-//   1. each new file is written to ".<name>.tmp-T"; once all are written,
-//      each is flushed;
+//   1. each new file is written to ".<name>.tmp-T";
 //   2. each old file gets a second name, a hard link ".<name>.old-T";
-//   3. the record is written and flushed as ".scenario-replace.record-T",
-//      renamed to ".scenario-replace.forward-T" and the folder flushed: it names each target with the state that finishes
-//      the replacement and the state that undoes it (replace_record.h);
+//   3. the record is written as ".scenario-replace.record-T"; the staged
+//      files and the record are flushed together, the record renamed to
+//      ".scenario-replace.forward-T" and the folder flushed: it names each
+//      target with the state that finishes the replacement and the state
+//      that undoes it (replace_record.h);
 //   4. the staged files are renamed over the targets, the folder flushed;
 //   5. the record and the backups are removed.
 // A failure in step 4 renames the record to ".scenario-replace.undo-T"
