@@ -108,7 +108,14 @@ void sortByRoute(std::vector<Feature>& features, std::size_t appended) {
     };
     const auto middle = features.begin() + static_cast<std::ptrdiff_t>(std::min(appended, features.size()));
     if (!std::is_sorted(features.begin(), middle, before)) {
-        std::stable_sort(features.begin(), features.end(), before);
+        // The places are sorted, and each feature moved once into its own.
+        std::vector<std::size_t> order(features.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return before(features[a], features[b]); });
+        std::vector<Feature> sorted;
+        sorted.reserve(features.size());
+        for (const std::size_t i : order) sorted.push_back(std::move(features[i]));
+        features = std::move(sorted);
         return;
     }
     std::stable_sort(middle, features.end(), before);

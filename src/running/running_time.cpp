@@ -102,12 +102,15 @@ LineMetres metresOf(const Line& line, std::int64_t from, std::int64_t to) {
 }
 
 std::optional<std::int64_t> firstMetreWithoutSpeed(const Line& line, std::int64_t from, std::int64_t to) {
-    // A kilometre at a time: the whole line spelt out would take megabytes.
+    // The line speed alone, a piece at a time: the whole line spelt out
+    // would take megabytes.
     constexpr std::int64_t piece = 1 << 16;
+    std::vector<float> speeds;
     for (std::int64_t start = std::max<std::int64_t>(from, 0); start <= to && start < line.length; start += piece) {
-        const LineMetres metres = metresOf(line, start, std::min(to, start + piece - 1));
-        for (std::size_t i = 0; i < metres.lineSpeed.size(); ++i) {
-            if (!(metres.lineSpeed[i] > 0)) return start + static_cast<std::int64_t>(i);
+        speeds.assign(static_cast<std::size_t>(std::min({to + 1, start + piece, line.length}) - start), 0);
+        lay(speeds, start, line.lineSpeed, line.ordered);
+        for (std::size_t i = 0; i < speeds.size(); ++i) {
+            if (!(speeds[i] > 0)) return start + static_cast<std::int64_t>(i);
         }
     }
     return std::nullopt;
