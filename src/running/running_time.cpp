@@ -146,7 +146,11 @@ SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, s
     const LineMetres metres = metresOf(line, from - static_cast<std::int64_t>(std::ceil(train.length())), to);
     const std::vector<double> limit = headLimits(metres, train.length(), from, to);
     const std::size_t n = limit.size();
-    const auto grade = [&](std::size_t k) { return metres.gradient[metres.at(from + static_cast<std::int64_t>(k))]; };
+    // The series from the first stop on, indexed as the run is.
+    const float* const gradient = metres.gradient.data() + metres.at(from);
+    const float* const restriction = metres.restriction.data() + metres.at(from);
+    const float* const lineSpeed = metres.lineSpeed.data() + metres.at(from);
+    const auto grade = [&](std::size_t k) { return gradient[k]; };
     // Backwards from the stop and from every lower limit ahead: the highest
     // speed at each metre from which the train can still brake in time.
     std::vector<double> brake(n);
@@ -180,8 +184,8 @@ SegmentRun fastestRun(const Line& line, const Train& train, std::int64_t from, s
         const double dt = 2.0 / (run.speed[k] + v);
         run.seconds += dt;
         if (v >= limit[k + 1] - 1e-9 && v < free) {
-            const double restricted = metres.restriction[metres.at(x)];
-            const bool byRestriction = restricted > 0 && restricted <= metres.lineSpeed[metres.at(x)];
+            const double restricted = restriction[k + 1];
+            const bool byRestriction = restricted > 0 && restricted <= lineSpeed[k + 1];
             const auto kmhAt = std::min<std::size_t>(static_cast<std::size_t>(std::lround(limit[k + 1] / kmh)), speeds - 1);
             (byRestriction ? atRestriction : atLineSpeed)[kmhAt] += dt;
         } else if (v < free) {
