@@ -3,6 +3,7 @@
 #include <map>
 #include <new>
 #include <ostream>
+#include <sstream>
 #include <utility>
 
 #include "diagnostics/diagnostic.h"
@@ -102,19 +103,23 @@ int reportCompile(const diagnostics::SourceCompile& compile, const Reporting& re
     std::size_t errors = 0;
     std::size_t warnings = 0;
     bool promotedWarning = false;
+    // Written out at once: the standard error stream is unbuffered, and a
+    // long route's warnings took hundreds of writes piece by piece.
+    std::ostringstream text;
     for (const diagnostics::Diagnostic& d : shown) {
         if (d.severity == Severity::Error) ++errors;
         if (d.severity == Severity::Warning) ++warnings;
         promotedWarning = promotedWarning || (d.severity == Severity::Error && !d.id.empty());
-        if (!reporting.quiet || d.severity == Severity::Error) diagnostics::writeDiagnostic(err, d, reporting.colour);
+        if (!reporting.quiet || d.severity == Severity::Error) diagnostics::writeDiagnostic(text, d, reporting.colour);
     }
     if (reporting.summary && !reporting.quiet && errors + warnings > 0) {
         const auto counted = [](std::size_t n, const char* what) {
             return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
         };
-        err << (errors > 0 ? counted(errors, "error") : "")
-            << (errors > 0 && warnings > 0 ? ", " : "") << (warnings > 0 ? counted(warnings, "warning") : "") << '\n';
+        text << (errors > 0 ? counted(errors, "error") : "")
+             << (errors > 0 && warnings > 0 ? ", " : "") << (warnings > 0 ? counted(warnings, "warning") : "") << '\n';
     }
+    err << text.str() << std::flush;
     if (reporting.json) {
         nlohmann::ordered_json result = resultJson(compile);
         result["diagnostics"] = diagnostics::diagnosticsJson(shown);
