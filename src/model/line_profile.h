@@ -15,6 +15,12 @@
 
 namespace sb {
 
+// The turn per metre of the curve classes 1 to 6, the digit a curve row's
+// keyword carries: the compile turns the profile by it, a reading of the
+// profile tells the class back from it.
+inline constexpr double curveClassRates[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+inline constexpr int curveClassCount = 6;
+
 // An element of the line profile: the three contents stay distinct because
 // the profile file writes each with its own type tag.
 enum class ProfileType : std::uint8_t { Empty, Integer, Double };

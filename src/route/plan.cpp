@@ -6,19 +6,19 @@
 #include <utility>
 
 #include "format/compiled_files.h"
+#include "model/line_profile.h"
 
 namespace sb::route {
 
 namespace {
 
-constexpr double classRates[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
 // The turn of one metre is recovered to about 1e-9 even far from the
 // origin; anything closer to a class's rate than this is that class.
 constexpr double rateTolerance = 1e-7;
 
 int classOf(double rate) {
-    for (int k = 0; k < 6; ++k) {
-        if (std::fabs(std::fabs(rate) - classRates[k]) < rateTolerance) return k + 1;
+    for (int k = 0; k < curveClassCount; ++k) {
+        if (std::fabs(std::fabs(rate) - curveClassRates[k]) < rateTolerance) return k + 1;
     }
     return 0;
 }
@@ -155,7 +155,7 @@ std::vector<CurveStretch> findCurves(const Plan& plan) {
             continue;
         }
         const int curveClass = classOf(rate);
-        const double exact = curveClass != 0 ? std::copysign(classRates[curveClass - 1], rate) : rate;
+        const double exact = curveClass != 0 ? std::copysign(curveClassRates[curveClass - 1], rate) : rate;
         const auto metre = static_cast<std::int64_t>(k);
         if (open && curves.back().start + curves.back().length == metre - 1 &&
             std::fabs(curves.back().turnPerMetre - exact) < rateTolerance) {

@@ -29,14 +29,10 @@ void fillGradientTail(RouteModel& model, LineCursors& cursors) {
 }
 
 std::optional<double> curveTurnRate(std::string_view keyword) {
-    static constexpr struct {
-        char digit;
-        double rate;
-    } classes[] = {{'1', 0.0001}, {'2', 0.0002}, {'3', 0.0004}, {'4', 0.001}, {'5', 0.002}, {'6', 0.003}};
-    for (const auto& cls : classes) {
-        if (keyword.find(cls.digit) != std::string_view::npos) {
+    for (int k = 0; k < curveClassCount; ++k) {
+        if (keyword.find(static_cast<char>('1' + k)) != std::string_view::npos) {
             const bool reversed = keyword.find('s') != std::string_view::npos || keyword.find('S') != std::string_view::npos;
-            return reversed ? -cls.rate : cls.rate;
+            return reversed ? -curveClassRates[k] : curveClassRates[k];
         }
     }
     return std::nullopt;
