@@ -13,16 +13,17 @@
 #include "model/file_names.h"
 #include "route/plan.h"
 #include "route/route_reading.h"
+#include "route_page/route_page.h"
 #include "tools/command_support.h"
 #include "tools/compiled_set.h"
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/source_compile.h"
 #include "tools/exit_status.h"
-#include "tools/route_page/route_page.h"
 
 namespace sb::tool {
 
 using namespace diagnostics;
+using namespace route_page;
 
 int runView(const ViewOptions& options, std::ostream& out, std::ostream& err) {
     for (const auto& [what, value] : {std::pair<const char*, const std::optional<std::string>&>{"line name", options.lineName},

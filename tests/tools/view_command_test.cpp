@@ -12,8 +12,8 @@
 #include "builtin/train_source.h"
 #include "support/test_support.h"
 #include "tool_process.h"
-#include "tools/route_page/assets.h"
-#include "tools/route_page/route_page.h"
+#include "route_page/assets.h"
+#include "route_page/route_page.h"
 #include "view_page.h"
 
 namespace {
@@ -227,12 +227,12 @@ TEST(EscapeText, ReferencesAndVisibleControls) {
         {"tab\there", "tab\there"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},  // UTF-8 stays as it is
     };
-    for (const Case& c : cases) EXPECT_EQ(sb::tool::escapeText(c.in), c.out) << c.in;
+    for (const Case& c : cases) EXPECT_EQ(sb::route_page::escapeText(c.in), c.out) << c.in;
 }
 
 TEST(StepPoints, WideRunsExactlyNarrowRunsAsAColumn) {
-    using sb::tool::ScreenAxis;
-    using sb::tool::StepRun;
+    using sb::route_page::ScreenAxis;
+    using sb::route_page::StepRun;
     const ScreenAxis axis{0, 1000, 100, 100};  // 10 m a unit
     struct Case {
         const char* name;
@@ -249,7 +249,7 @@ TEST(StepPoints, WideRunsExactlyNarrowRunsAsAColumn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto points = sb::tool::stepPoints(c.runs, axis);
+        const auto points = sb::route_page::stepPoints(c.runs, axis);
         ASSERT_EQ(points.size(), c.points.size());
         for (std::size_t i = 0; i < points.size(); ++i) {
             EXPECT_NEAR(points[i].first, c.points[i].first, 1e-9) << i;
@@ -264,12 +264,12 @@ namespace {
 
 // The page's styles and script are embedded byte for byte from their files.
 TEST(RoutePageAssets, AreTheFilesBesideThePageByteForByte) {
-    const std::string folder = std::string(SB_SOURCE_DIR) + "/tools/route_page/";
-    EXPECT_EQ(sb::tool::routeSvgStyle, sbtest::readFile(folder + "svg_style.css"));
-    EXPECT_EQ(sb::tool::routePageStyle, sbtest::readFile(folder + "page_style.css"));
-    EXPECT_EQ(sb::tool::routePageControls, sbtest::readFile(folder + "controls.html"));
-    EXPECT_EQ(sb::tool::routePageErrorTrap, sbtest::readFile(folder + "error_trap.js"));
-    EXPECT_EQ(sb::tool::routePageScript, sbtest::readFile(folder + "page_script.js"));
+    const std::string folder = std::string(SB_SOURCE_DIR) + "/src/route_page/";
+    EXPECT_EQ(sb::route_page::routeSvgStyle, sbtest::readFile(folder + "svg_style.css"));
+    EXPECT_EQ(sb::route_page::routePageStyle, sbtest::readFile(folder + "page_style.css"));
+    EXPECT_EQ(sb::route_page::routePageControls, sbtest::readFile(folder + "controls.html"));
+    EXPECT_EQ(sb::route_page::routePageErrorTrap, sbtest::readFile(folder + "error_trap.js"));
+    EXPECT_EQ(sb::route_page::routePageScript, sbtest::readFile(folder + "page_script.js"));
 }
 
 }  // namespace

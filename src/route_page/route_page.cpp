@@ -1,4 +1,4 @@
-#include "tools/route_page/route_page.h"
+#include "route_page/route_page.h"
 
 #include <limits>
 
@@ -11,9 +11,9 @@
 #include <optional>
 #include <variant>
 
-#include "tools/route_page/assets.h"
+#include "route_page/assets.h"
 
-namespace sb::tool {
+namespace sb::route_page {
 
 namespace {
 
@@ -1043,4 +1043,4 @@ std::string routePageHtml(const RouteView& view) {
     return page;
 }
 
-}  // namespace sb::tool
+}  // namespace sb::route_page

@@ -12,7 +12,7 @@
 #include "route/plan.h"
 #include "route/route_reading.h"
 
-namespace sb::tool {
+namespace sb::route_page {
 
 struct RouteView {
     route::RouteReading route;
@@ -54,4 +54,4 @@ struct StepRun {
 };
 std::vector<std::pair<double, double>> stepPoints(const std::vector<StepRun>& runs, const ScreenAxis& axis);
 
-}  // namespace sb::tool
+}  // namespace sb::route_page

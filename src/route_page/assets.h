@@ -6,7 +6,7 @@
 // text of the author's ever becomes markup.
 #pragma once
 
-namespace sb::tool {
+namespace sb::route_page {
 
 extern const char* const routeSvgStyle;       // inside the SVG, so the standalone file is styled too
 extern const char* const routePageStyle;
@@ -14,4 +14,4 @@ extern const char* const routePageControls;   // zoom and pan buttons
 extern const char* const routePageErrorTrap;  // counts script errors in data-script-errors
 extern const char* const routePageScript;
 
-}  // namespace sb::tool
+}  // namespace sb::route_page
