@@ -83,6 +83,11 @@ std::string suggestion(const CLI::App& app, int argc, char** argv) {
             }
         }
         if (!closest.empty()) return "scenario-tool: \"" + typed + "\": did you mean \"" + closest + "\"?\n";
+        if (!isOption) {
+            std::string list;
+            for (const std::string& name : known) list += (list.empty() ? "" : ", ") + name;
+            return "scenario-tool: \"" + typed + "\" is not a command; the commands are " + list + "\n";
+        }
     }
     return {};
 }

@@ -125,6 +125,7 @@ TEST(Conventions, TheToolsBehaveAsCommandLineToolsDo) {
         {"a terminal: colour and summary", onTerminal, 0, {"\033[1;35mwarning", "1 warning"}, {}},
         {"a terminal under NO_COLOR", "NO_COLOR=1 " + onTerminal, 0, {"1 warning"}, {"\033["}},
         {"a mistyped subcommand", tool + " chek line.txt train.txt", 2, {"did you mean \"check\"?"}, {}},
+        {"a word that is no command", tool + " frobnicate", 2, {"\"frobnicate\" is not a command; the commands are export,"}, {}},
         {"a mistyped option", tool + " check --jsno line.txt train.txt", 2, {"did you mean \"--json\"?"}, {}},
         {"a usage error with --json", tool + " check --json line.txt", 2, {"{\"status\":2,\"failure\":\"TRAIN_SOURCE is required"}, {}},
         {"the page on standard output", tool + " view -o - line.txt train.txt", 0, {"<!DOCTYPE html>"}, {"wrote"}},
